@@ -1,0 +1,54 @@
+# Thin wrapper around CMake. `make run` and `make test` work from a fresh clone on Debian 12 as root.
+SAN ?= 0
+TSAN ?= 0
+JOBS ?= $(shell nproc)
+BUILD_TYPE ?= RelWithDebInfo
+
+ifeq ($(SAN),1)
+BUILD ?= build-san
+CMAKE_FLAGS += -DCALVORAN_SAN=ON
+else ifeq ($(TSAN),1)
+BUILD ?= build-tsan
+CMAKE_FLAGS += -DCALVORAN_TSAN=ON
+else
+BUILD ?= build
+endif
+
+# Tests never need a display or a sound card.
+TEST_ENV = QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy
+
+.PHONY: all deps configure build run test bench fuzz clean format
+
+all: build
+
+deps:
+	@bash scripts/install-deps.sh
+
+configure: deps
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_FLAGS)
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	$(BUILD)/bin/calvoran
+
+test: build
+	cd $(BUILD) && $(TEST_ENV) ctest --output-on-failure -j $(JOBS) --timeout 600
+
+bench: deps
+	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DCALVORAN_BENCH=ON -DCALVORAN_TESTS=ON
+	cmake --build build-bench -j $(JOBS)
+	bash bench/run.sh build-bench
+
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DCALVORAN_FUZZ=ON -DCALVORAN_TESTS=OFF
+	cmake --build build-fuzz -j $(JOBS)
+	bash fuzz/run.sh build-fuzz
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf build build-san build-tsan build-bench build-fuzz

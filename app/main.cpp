@@ -1,0 +1,51 @@
+#include "Forms.h"
+#include "MainWindow.h"
+#include "Program.h"
+
+#include <QApplication>
+#include <QSocketNotifier>
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+int g_signalPipe[2] = {-1, -1};
+
+void onSignal(int) {
+    const char c = 1;
+    [[maybe_unused]] auto n = ::write(g_signalPipe[1], &c, 1);
+}
+
+// SIGTERM and SIGINT (logging out, Ctrl+C) close the main window the orderly way, so the
+// playlist is saved as on any other close.
+void installSignalHandlers(QApplication &app) {
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) != 0)
+        return;
+    auto *notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, [] {
+        char c = 0;
+        [[maybe_unused]] auto n = ::read(g_signalPipe[0], &c, 1);
+        if (Form1)
+            Form1->close();
+        else
+            QCoreApplication::quit();
+    });
+    struct sigaction sa {};
+    sa.sa_handler = onSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &sa, nullptr);
+    sigaction(SIGINT, &sa, nullptr);
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    QApplication app(argc, argv);
+    installSignalHandlers(app);
+    QStringList args = QCoreApplication::arguments();
+    args.removeFirst();
+    const QString line = calvoran::rawCommandLine(QCoreApplication::applicationFilePath(), args);
+    return calvoran::RunProgram(app, line);
+}

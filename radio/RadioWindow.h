@@ -1,0 +1,8 @@
+#pragma once
+#include <QWidget>
+
+class TfrmMain : public QWidget {
+    Q_OBJECT
+public:
+    explicit TfrmMain(QWidget *parent = nullptr);
+};

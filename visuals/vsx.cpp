@@ -1,0 +1,8 @@
+#include "vsx.h"
+
+#include "platform/CreationLog.h"
+
+TVSXlab::TVSXlab(QWidget *parent) : QWidget(parent) {
+    calvoran::noteCreated("TVSXlab");
+    setWindowTitle(QStringLiteral("VSX Lab"));
+}

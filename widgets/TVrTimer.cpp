@@ -1,0 +1,232 @@
+#include "TVrTimer.h"
+
+#include "platform/Dialogs.h"
+
+#include <QCoreApplication>
+#include <QTimerEvent>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <stdexcept>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <thread>
+#include <unistd.h>
+
+namespace calvoran {
+
+// State the worker thread and queued ticks share with the timer. The timer pointer is cleared
+// (under the mutex) before the timer goes away, so a tick still queued to the UI thread does nothing.
+struct TVrTimer::Shared {
+    std::mutex mutex;
+    std::condition_variable cv;
+    TVrTimer *timer = nullptr;
+    unsigned interval = 1000; // the thread's own copy
+    bool suspended = true;
+    bool stop = false;
+    bool wake = false;
+    bool tickDone = false;
+    bool sync = true;
+    int nice = 0;
+    std::thread thread;
+};
+
+namespace {
+
+int niceFor(TThreadPriority p) {
+    switch (p) {
+    case TThreadPriority::tpIdle:
+        return 19;
+    case TThreadPriority::tpLowest:
+        return 10;
+    case TThreadPriority::tpLower:
+        return 5;
+    case TThreadPriority::tpNormal:
+        return 0;
+    case TThreadPriority::tpHigher:
+        return -5;
+    case TThreadPriority::tpHighest:
+        return -10;
+    case TThreadPriority::tpTimeCritical:
+        return -20;
+    }
+    return 0;
+}
+
+} // namespace
+
+TVrTimer::TVrTimer(QObject *parent) : QObject(parent) {}
+
+TVrTimer::~TVrTimer() {
+    enabled_ = false;
+    onTimer_ = nullptr;
+    StopTimer();
+}
+
+void TVrTimer::setEnabled(bool value) {
+    if (enabled_ == value)
+        return;
+    enabled_ = value;
+    if (enabled_)
+        UpdateTimer();
+}
+
+void TVrTimer::setInterval(unsigned ms) {
+    if (interval_ == ms)
+        return;
+    interval_ = ms;
+    if (enabled_)
+        UpdateTimer();
+}
+
+void TVrTimer::setTimerType(TTimerType type) {
+    if (type_ == type)
+        return;
+    StopTimer();
+    type_ = type;
+    if (enabled_)
+        UpdateTimer();
+}
+
+void TVrTimer::setSyncEvent(bool value) {
+    syncEvent_ = value;
+    if (shared_) {
+        std::lock_guard lock(shared_->mutex);
+        shared_->sync = value;
+    }
+}
+
+void TVrTimer::setPriority(TThreadPriority priority) {
+    if (priority_ == priority)
+        return;
+    priority_ = priority;
+    if (enabled_ && type_ == TTimerType::ttThread)
+        UpdateTimer();
+}
+
+void TVrTimer::setOnTimer(std::function<void()> handler) {
+    onTimer_ = std::move(handler);
+    UpdateTimer();
+}
+
+void TVrTimer::UpdateTimer() {
+    if (type_ == TTimerType::ttSystem) {
+        if (systemTimerId_ != 0) {
+            killTimer(systemTimerId_);
+            systemTimerId_ = 0;
+        }
+        if (interval_ != 0 && enabled_ && onTimer_) {
+            systemTimerId_ = startTimer(static_cast<int>(interval_), Qt::PreciseTimer);
+            if (systemTimerId_ == 0)
+                throw std::runtime_error("No timer resources left.");
+        }
+        return;
+    }
+
+    if (!shared_) {
+        shared_ = std::make_shared<Shared>();
+        shared_->timer = this;
+        shared_->sync = syncEvent_;
+        ++threadsStarted_;
+        shared_->thread = std::thread([this, s = shared_] { workerLoop(s); });
+    }
+    std::lock_guard lock(shared_->mutex);
+    shared_->suspended = true;
+    shared_->interval = interval_;
+    shared_->wake = true; // restart any wait in progress with the new settings
+    if (interval_ != 0 && enabled_ && onTimer_) {
+        shared_->nice = niceFor(priority_);
+        shared_->suspended = false;
+    }
+    shared_->cv.notify_all();
+}
+
+void TVrTimer::StopTimer() {
+    if (systemTimerId_ != 0) {
+        killTimer(systemTimerId_);
+        systemTimerId_ = 0;
+    }
+    if (!shared_)
+        return;
+    {
+        std::lock_guard lock(shared_->mutex);
+        shared_->timer = nullptr;
+        shared_->stop = true;
+        shared_->suspended = false;
+        shared_->wake = true;
+    }
+    shared_->cv.notify_all();
+    if (shared_->thread.joinable())
+        shared_->thread.join();
+    shared_.reset();
+}
+
+void TVrTimer::timerEvent(QTimerEvent *event) {
+    if (event->timerId() == systemTimerId_)
+        Tick();
+    else
+        QObject::timerEvent(event);
+}
+
+void TVrTimer::Tick() {
+    if (!enabled_ || !onTimer_)
+        return;
+    try {
+        onTimer_();
+    } catch (const std::exception &e) {
+        showError(QString::fromLocal8Bit(e.what()));
+    } catch (...) {
+        showError(QStringLiteral("Unknown error in timer handler."));
+    }
+}
+
+void TVrTimer::workerLoop(std::shared_ptr<Shared> s) {
+    int appliedNice = 0;
+    std::unique_lock lock(s->mutex);
+    while (!s->stop) {
+        s->cv.wait(lock, [&] { return s->stop || !s->suspended; });
+        if (s->stop)
+            break;
+        if (s->nice != appliedNice) {
+            // Best effort: raising priority needs privileges we usually do not have.
+            setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), s->nice);
+            appliedNice = s->nice;
+        }
+        s->wake = false;
+        const auto interval = std::chrono::milliseconds(s->interval);
+        if (s->cv.wait_for(lock, interval, [&] { return s->stop || s->wake || s->suspended; }))
+            continue; // woken, not timed out: no tick
+        if (QCoreApplication::closingDown() || s->timer == nullptr)
+            continue;
+        if (!s->sync) {
+            TVrTimer *t = s->timer;
+            lock.unlock();
+            t->Tick();
+            lock.lock();
+            continue;
+        }
+        s->tickDone = false;
+        QCoreApplication *app = QCoreApplication::instance();
+        if (!app)
+            continue;
+        QMetaObject::invokeMethod(
+            app,
+            [s] {
+                TVrTimer *t = nullptr;
+                {
+                    std::lock_guard inner(s->mutex);
+                    t = s->timer;
+                }
+                // The timer lives on this (UI) thread, so it cannot be destroyed while Tick runs.
+                if (t)
+                    t->Tick();
+                std::lock_guard inner(s->mutex);
+                s->tickDone = true;
+                s->cv.notify_all();
+            },
+            Qt::QueuedConnection);
+        s->cv.wait(lock, [&] { return s->tickDone || s->stop; });
+    }
+}
+
+} // namespace calvoran

@@ -1,0 +1,58 @@
+#pragma once
+#include <QObject>
+#include <functional>
+#include <memory>
+
+namespace calvoran {
+
+enum class TTimerType { ttThread, ttSystem };
+enum class TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
+
+// The player's timer: calls OnTimer every Interval ms, from a worker thread of its own (ttThread) or
+// from a window timer (ttSystem). With SyncEvent (the default) every tick runs on the UI thread and
+// the worker waits for it, so the period is the interval plus the tick's duration.
+// Disabling only mutes ticks; the mechanism keeps running until the timer is destroyed.
+class TVrTimer : public QObject {
+    Q_OBJECT
+public:
+    explicit TVrTimer(QObject *parent = nullptr);
+    ~TVrTimer() override;
+
+    bool Enabled() const { return enabled_; }
+    void setEnabled(bool value);
+    unsigned Interval() const { return interval_; }
+    void setInterval(unsigned ms);
+    TTimerType TimerType() const { return type_; }
+    void setTimerType(TTimerType type);
+    bool SyncEvent() const { return syncEvent_; }
+    void setSyncEvent(bool value);
+    TThreadPriority Priority() const { return priority_; }
+    void setPriority(TThreadPriority priority);
+    void setOnTimer(std::function<void()> handler);
+    bool hasOnTimer() const { return static_cast<bool>(onTimer_); }
+
+    // For tests: how many worker threads this timer has started in its life.
+    int threadsStarted() const { return threadsStarted_; }
+
+protected:
+    void timerEvent(QTimerEvent *event) override;
+
+private:
+    struct Shared;
+    void UpdateTimer();
+    void StopTimer();
+    void Tick();
+    void workerLoop(std::shared_ptr<Shared> shared);
+
+    bool enabled_ = true;
+    unsigned interval_ = 1000;
+    TTimerType type_ = TTimerType::ttThread;
+    bool syncEvent_ = true;
+    TThreadPriority priority_ = TThreadPriority::tpNormal;
+    std::function<void()> onTimer_;
+    int systemTimerId_ = 0;
+    int threadsStarted_ = 0;
+    std::shared_ptr<Shared> shared_;
+};
+
+} // namespace calvoran

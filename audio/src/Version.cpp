@@ -1,0 +1,3 @@
+#include "bass.h"
+
+extern "C" DWORD BASS_GetVersion(void) { return 2; }

@@ -30,6 +30,10 @@ TVrRunOnce::~TVrRunOnce() {
 QString TVrRunOnce::name() const {
     if (!name_.isEmpty())
         return name_;
+    // Lets tests and a second, separate installation run beside a player that is already open.
+    const QString override = qEnvironmentVariable("CALVORAN_INSTANCE_NAME");
+    if (!override.isEmpty())
+        return override;
     return QCoreApplication::applicationName();
 }
 

@@ -1,0 +1,191 @@
+#include "platform/Dialogs.h"
+#include "widgets/TVrTimer.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
+#include <QtTest/QTest>
+#include <atomic>
+#include <chrono>
+#include <gtest/gtest.h>
+#include <memory>
+#include <stdexcept>
+#include <thread>
+
+using calvoran::TTimerType;
+using calvoran::TVrTimer;
+
+namespace {
+
+// Lets the event loop run until pred holds or ms pass.
+template <typename Pred> bool waitFor(Pred pred, int ms) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!pred()) {
+        if (clock.elapsed() > ms)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::msleep(1);
+    }
+    return true;
+}
+
+void spin(int ms) {
+    waitFor([] { return false; }, ms);
+}
+
+class TimerKinds : public ::testing::TestWithParam<TTimerType> {};
+
+} // namespace
+
+TEST_P(TimerKinds, TicksRunOnTheUiThread) {
+    TVrTimer timer;
+    timer.setTimerType(GetParam());
+    timer.setInterval(15);
+    int ticks = 0;
+    bool offThread = false;
+    timer.setOnTimer([&] {
+        ++ticks;
+        offThread |= QThread::currentThread() != QCoreApplication::instance()->thread();
+    });
+    ASSERT_TRUE(waitFor([&] { return ticks >= 3; }, 3000));
+    EXPECT_FALSE(offThread);
+}
+
+TEST_P(TimerKinds, IntervalZeroNeverTicksUntilAnIntervalIsSet) {
+    TVrTimer timer;
+    timer.setTimerType(GetParam());
+    timer.setInterval(0);
+    int ticks = 0;
+    timer.setOnTimer([&] { ++ticks; });
+    spin(200);
+    EXPECT_EQ(ticks, 0);
+    timer.setInterval(10);
+    EXPECT_TRUE(waitFor([&] { return ticks >= 2; }, 3000));
+}
+
+TEST_P(TimerKinds, ShorterIntervalWhileEnabledRearmsAtOnce) {
+    TVrTimer timer;
+    timer.setTimerType(GetParam());
+    timer.setInterval(60000);
+    int ticks = 0;
+    timer.setOnTimer([&] { ++ticks; });
+    spin(30);
+    timer.setInterval(10);
+    // Without re-arming, the first tick would wait for the old minute-long interval.
+    EXPECT_TRUE(waitFor([&] { return ticks >= 1; }, 3000));
+}
+
+TEST_P(TimerKinds, DisablingMutesTicksAndEnablingResumesThem) {
+    TVrTimer timer;
+    timer.setTimerType(GetParam());
+    timer.setInterval(10);
+    int ticks = 0;
+    timer.setOnTimer([&] { ++ticks; });
+    ASSERT_TRUE(waitFor([&] { return ticks >= 1; }, 3000));
+    for (int round = 0; round < 3; ++round) {
+        timer.setEnabled(false);
+        spin(20); // let a tick already handed over run out
+        const int muted = ticks;
+        spin(100);
+        EXPECT_EQ(ticks, muted);
+        timer.setEnabled(true);
+        EXPECT_TRUE(waitFor([&] { return ticks > muted; }, 3000));
+    }
+    if (GetParam() == TTimerType::ttThread) {
+        EXPECT_EQ(timer.threadsStarted(), 1);
+    }
+}
+
+TEST_P(TimerKinds, AThrowingHandlerIsReportedOncePerTickAndKeepsTicking) {
+    std::vector<calvoran::RecordedMessage> shown;
+    calvoran::setMessageRecorder([&](const calvoran::RecordedMessage &m) { shown.push_back(m); });
+    {
+        TVrTimer timer;
+        timer.setTimerType(GetParam());
+        timer.setInterval(10);
+        int ticks = 0;
+        timer.setOnTimer([&] {
+            ++ticks;
+            throw std::runtime_error("disk on fire");
+        });
+        ASSERT_TRUE(waitFor([&] { return ticks >= 4; }, 3000));
+        timer.setEnabled(false);
+        spin(20);
+        EXPECT_EQ(static_cast<int>(shown.size()), ticks);
+    }
+    calvoran::setMessageRecorder(nullptr);
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown.front().text, "disk on fire");
+    EXPECT_EQ(shown.front().icon, calvoran::MsgIcon::Error);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothKinds, TimerKinds, ::testing::Values(TTimerType::ttThread, TTimerType::ttSystem));
+
+TEST(ThreadTimer, PeriodIsIntervalPlusTickTime) {
+    TVrTimer timer;
+    timer.setInterval(20);
+    int ticks = 0;
+    QElapsedTimer clock;
+    timer.setOnTimer([&] {
+        if (ticks++ == 0)
+            clock.start();
+        QThread::msleep(30);
+    });
+    ASSERT_TRUE(waitFor([&] { return ticks >= 6; }, 5000));
+    // Five periods of at least 20 + 30 ms; a timer that ignored the tick time would need 150 ms.
+    EXPECT_GE(clock.elapsed(), 5 * 50 - 10);
+}
+
+TEST(ThreadTimer, DestructionWhileATickIsPendingDoesNotHang) {
+    std::atomic<int> ticks{0};
+    for (int i = 0; i < 20; ++i) {
+        auto timer = std::make_unique<TVrTimer>();
+        timer->setInterval(1);
+        timer->setOnTimer([&] { ++ticks; });
+        // Without running the event loop, the worker hands a tick over and waits for it.
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        QElapsedTimer clock;
+        clock.start();
+        timer.reset();
+        EXPECT_LT(clock.elapsed(), 1000);
+        // The tick left in the queue must find no timer.
+        QCoreApplication::processEvents();
+    }
+    EXPECT_EQ(ticks.load(), 0);
+}
+
+TEST(ThreadTimer, DestructionFromInsideTheLoopWhileTicking) {
+    auto timer = std::make_unique<TVrTimer>();
+    timer->setInterval(1);
+    int ticks = 0;
+    timer->setOnTimer([&] {
+        ++ticks;
+        QThread::msleep(2);
+    });
+    ASSERT_TRUE(waitFor([&] { return ticks >= 5; }, 3000));
+    timer.reset();
+    spin(20);
+    const int after = ticks;
+    spin(50);
+    EXPECT_EQ(ticks, after);
+}
+
+TEST(ThreadTimer, WithoutSyncEventTicksRunOnTheWorker) {
+    TVrTimer timer;
+    timer.setSyncEvent(false);
+    timer.setInterval(5);
+    std::atomic<int> ticks{0};
+    std::atomic<bool> onUi{false};
+    QThread *ui = QCoreApplication::instance()->thread();
+    timer.setOnTimer([&] {
+        onUi = onUi || QThread::currentThread() == ui;
+        ++ticks;
+    });
+    // No event loop runs: ticks still arrive.
+    for (int i = 0; i < 300 && ticks < 3; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    timer.setOnTimer(nullptr);
+    EXPECT_GE(ticks.load(), 3);
+    EXPECT_FALSE(onUi.load());
+}

@@ -1,0 +1,71 @@
+#include "VrImageWidget.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+#include <cmath>
+
+namespace calvoran {
+
+VrImageWidget::VrImageWidget(QWidget *parent) : QWidget(parent) {
+    // We cover every pixel ourselves; Qt must not clear underneath first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+VrImageWidget::~VrImageWidget() = default;
+
+void VrImageWidget::setColor(QColor value) {
+    if (color_ == value) return;
+    color_ = value;
+    update();
+}
+
+void VrImageWidget::setTransparent(bool value) {
+    if (transparent_ == value) return;
+    transparent_ = value;
+    background_ = QImage();
+    update();
+}
+
+void VrImageWidget::recaptureBackground() {
+    background_ = QImage();
+    update();
+}
+
+void VrImageWidget::captureBackground() {
+    QWidget *parent = parentWidget();
+    if (parent == nullptr) return;
+    QImage image(size(), QImage::Format_RGB32);
+    image.fill(color_);
+    // The parent alone, without its children, so we never capture ourselves or our siblings.
+    parent->render(&image, QPoint(), QRegion(geometry()), QWidget::DrawWindowBackground);
+    background_ = image;
+}
+
+QImage VrImageWidget::renderImage() {
+    QImage image(size(), QImage::Format_RGB32);
+    if (image.isNull()) return image;
+    if (transparent_ && (background_.isNull() || background_.size() != size())) captureBackground();
+    if (transparent_ && !background_.isNull())
+        image = background_.copy();
+    else
+        image.fill(color_);
+    QPainter painter(&image);
+    paintImage(painter);
+    return image;
+}
+
+void VrImageWidget::paintEvent(QPaintEvent *) {
+    const QImage image = renderImage();
+    if (image.isNull()) return;
+    QPainter painter(this);
+    const int factor = qMax(1, static_cast<int>(std::lround(painter.device()->devicePixelRatioF())));
+    if (factor == 1) {
+        painter.drawImage(0, 0, image);
+        return;
+    }
+    QImage scaled = image.scaled(image.size() * factor, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    scaled.setDevicePixelRatio(factor);
+    painter.drawImage(0, 0, scaled);
+}
+
+} // namespace calvoran

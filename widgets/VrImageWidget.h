@@ -1,0 +1,40 @@
+#pragma once
+#include <QColor>
+#include <QImage>
+#include <QWidget>
+
+namespace calvoran {
+
+// Base of the player's drawn widgets: the look is painted into an image of the widget's size (in
+// logical pixels) and put on screen in one step, scaled by a whole factor on HiDPI screens so dots
+// stay sharp. A Transparent widget keeps the parent's pixels captured at its first paint.
+class VrImageWidget : public QWidget {
+    Q_OBJECT
+public:
+    explicit VrImageWidget(QWidget *parent = nullptr);
+    ~VrImageWidget() override;
+
+    QColor Color() const { return color_; }
+    void setColor(QColor value);
+    bool Transparent() const { return transparent_; }
+    void setTransparent(bool value);
+
+    // The widget's look at one image pixel per logical pixel.
+    QImage renderImage();
+
+protected:
+    // Paints over the background: Color, or the captured parent pixels.
+    virtual void paintImage(QPainter &painter) = 0;
+    void paintEvent(QPaintEvent *event) override;
+    // Drops the captured background so the next paint takes the parent's pixels again.
+    void recaptureBackground();
+
+private:
+    void captureBackground();
+
+    QColor color_{Qt::black};
+    bool transparent_ = false;
+    QImage background_;
+};
+
+} // namespace calvoran

@@ -14,7 +14,8 @@ struct RecordedMessage {
     MsgIcon icon = MsgIcon::None;
 };
 
-// A modal message box. Line breaks may be "\r", "\r\n" or "\n".
+// A modal message box. Line breaks may be "\r", "\r\n" or "\n". With CALVORAN_MESSAGE_LOG set, the
+// box is appended to that file as "caption|text" instead of being shown.
 void messageBox(QWidget *parent, const QString &text, const QString &caption, MsgIcon icon);
 
 // The application's default error display: an error box with the error's text, captioned with the

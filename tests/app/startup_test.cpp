@@ -1,0 +1,79 @@
+#include "Forms.h"
+#include "MainWindow.h"
+#include "Program.h"
+#include "platform/CreationLog.h"
+#include "platform/Dialogs.h"
+#include "platform/SettingsKey.h"
+#include "support/TempHome.h"
+
+#include <QApplication>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct RunResult {
+    int rc = -1;
+    std::vector<calvoran::RecordedMessage> messages;
+    QString ledText;
+    int volume = -1;
+};
+
+// Runs the whole start-up, lets the loop start, then closes the main window as a user would.
+RunResult runOnce(const QStringList &args = {}) {
+    RunResult r;
+    calvoran::setMessageRecorder([&](const calvoran::RecordedMessage &m) { r.messages.push_back(m); });
+    QTimer closer;
+    closer.setInterval(50);
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (Form1 && Form1->isVisible()) {
+            r.ledText = Form1->ledText();
+            r.volume = Form1->volume();
+            Form1->close();
+        }
+    });
+    closer.start();
+    r.rc = calvoran::RunProgram(*qApp,
+                                calvoran::rawCommandLine(QCoreApplication::applicationFilePath(), args));
+    calvoran::setMessageRecorder(nullptr);
+    return r;
+}
+
+class StartUp : public ::testing::Test {
+protected:
+    void SetUp() override {
+        qputenv("CALVORAN_INSTANCE_NAME",
+                "calvoran-startup-test-" + QByteArray::number(QCoreApplication::applicationPid()));
+        calvoran::clearCreationLog();
+    }
+    TempHome home;
+};
+
+} // namespace
+
+TEST_F(StartUp, WindowsAreCreatedOnceInOrder) {
+    const RunResult r = runOnce();
+    EXPECT_EQ(r.rc, 0);
+    const std::vector<std::string> expected = {"TForm1", "Tid32",    "TForm2", "TForm5", "TForm4",
+                                               "Tbrowser1", "TfrmMain", "Teq2", "TVSXlab"};
+    EXPECT_EQ(calvoran::creationLog(), expected);
+    EXPECT_EQ(Form1, nullptr);
+    EXPECT_EQ(Form2, nullptr);
+}
+
+TEST_F(StartUp, FirstRunStartsCleanWithDefaults) {
+    const RunResult r = runOnce();
+    for (const auto &m : r.messages)
+        ADD_FAILURE() << "unexpected box: " << m.caption.toStdString() << ": " << m.text.toStdString();
+    EXPECT_EQ(r.ledText, "Calvoran Player");
+    EXPECT_EQ(r.volume, 50);
+    EXPECT_EQ(calvoran::SettingsKey::readInteger("Volume", -1), 50);
+    EXPECT_EQ(calvoran::SettingsKey::openCount(), 0);
+}
+
+TEST_F(StartUp, VolumeSurvivesARestart) {
+    calvoran::SettingsKey::writeInteger("Volume", 17);
+    const RunResult r = runOnce();
+    EXPECT_EQ(r.volume, 17);
+    EXPECT_EQ(calvoran::SettingsKey::readInteger("Volume", -1), 17);
+}

@@ -1,0 +1,42 @@
+#pragma once
+// File access shared by the tag load and save: positioned reads and writes that turn every
+// failure into an exception carrying the result code the tag object reports.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <sys/types.h>
+
+namespace id3io {
+
+// code: 0x01 open, 0x03 read (short), 0x04 write, 0x05 other input/output error.
+struct IoFailure {
+    uint8_t code;
+};
+
+struct FileInfo {
+    bool exists = false;
+    bool readOnly = false; // no write permission bit at all: the Linux form of the read-only attribute
+    uint64_t size = 0;
+};
+FileInfo inspect(const std::string &path);
+
+class File {
+public:
+    File(const std::string &path, bool writable); // throws IoFailure{0x01}
+    ~File();
+    File(const File &) = delete;
+    File &operator=(const File &) = delete;
+
+    uint64_t size() const;
+    void readAt(uint64_t pos, void *dst, size_t n) const; // exactly n bytes or IoFailure
+    size_t readSome(uint64_t pos, void *dst, size_t n) const;
+    void writeAt(uint64_t pos, const void *src, size_t n); // exactly n bytes or IoFailure{0x04}
+    // Reserves room so the file can take newSize bytes; on failure the old length is restored.
+    void growTo(uint64_t oldSize, uint64_t newSize);
+    void truncate(uint64_t newSize);
+
+private:
+    int fd_ = -1;
+};
+
+} // namespace id3io

@@ -1,0 +1,62 @@
+// The C interface of bass_fx.h over each channel's FxChain.
+#include "bass_fx.h"
+
+#include "ChainControl.h"
+#include "ChannelFx.h"
+#include "Factory.h"
+
+namespace {
+
+using calvoran::audio::FxChain;
+
+template <typename Op> BOOL onChain(DWORD handle, int dsp, Op op) {
+    if (!calvoran::audio::fx::isKnownDsp(dsp)) {
+        calvoran::audio::setError(BASS_ERROR_ILLPARAM);
+        return FALSE;
+    }
+    bool ok = false;
+    int error = BASS_OK;
+    const bool found = calvoran::audio::withChannelFx(handle, [&](FxChain &chain) {
+        ok = op(chain);
+        if (!ok) error = calvoran::audio::fx::lastChainError();
+    });
+    if (!found) return FALSE; // withChannelFx has set the error
+    calvoran::audio::setError(ok ? BASS_OK : error);
+    return ok ? TRUE : FALSE;
+}
+
+} // namespace
+
+extern "C" {
+
+BOOL BASS_FX_DSP_Set(DWORD handle, int dsp, int priority) {
+    return onChain(handle, dsp, [&](FxChain &c) { return c.setDsp(dsp, priority); });
+}
+
+BOOL BASS_FX_DSP_Remove(DWORD handle, int dsp) {
+    return onChain(handle, dsp, [&](FxChain &c) { return c.removeDsp(dsp); });
+}
+
+BOOL BASS_FX_DSP_SetParameters(DWORD handle, int dsp, void *params) {
+    if (!params) {
+        calvoran::audio::setError(BASS_ERROR_ILLPARAM);
+        return FALSE;
+    }
+    return onChain(handle, dsp, [&](FxChain &c) { return c.setParameters(dsp, params); });
+}
+
+BOOL BASS_FX_DSP_GetParameters(DWORD handle, int dsp, void *params) {
+    if (!params) {
+        calvoran::audio::setError(BASS_ERROR_ILLPARAM);
+        return FALSE;
+    }
+    return onChain(handle, dsp, [&](FxChain &c) { return c.getParameters(dsp, params); });
+}
+
+BOOL BASS_FX_Free(void) {
+    calvoran::audio::fx::removeEffectsFromAllChains();
+    calvoran::audio::setError(BASS_OK);
+    return TRUE;
+}
+
+} // extern "C"

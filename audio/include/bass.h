@@ -25,20 +25,23 @@ typedef DWORD HFX;
 
 /* Error codes (BASS_ErrorGetCode). */
 #define BASS_OK 0
-#define BASS_ERROR_MEM 1        /* out of memory */
-#define BASS_ERROR_FILEOPEN 2   /* the file could not be opened or read */
-#define BASS_ERROR_DRIVER 3     /* the output driver failed to start */
-#define BASS_ERROR_HANDLE 5     /* bad handle: 0, freed, or of the wrong kind */
-#define BASS_ERROR_FORMAT 6     /* unsupported sample format */
-#define BASS_ERROR_POSITION 7   /* invalid position */
-#define BASS_ERROR_INIT 8       /* BASS_Init has not been called */
-#define BASS_ERROR_START 9      /* output could not be started */
-#define BASS_ERROR_ALREADY 14   /* already initialised */
-#define BASS_ERROR_ILLPARAM 20  /* an illegal parameter */
-#define BASS_ERROR_DEVICE 23    /* no such device, or no usable device */
-#define BASS_ERROR_NOTAVAIL 37  /* not available (for example data from a decode-only channel) */
-#define BASS_ERROR_FILEFORM 41  /* unsupported file format */
-#define BASS_ERROR_UNKNOWN -1   /* some other problem */
+#define BASS_ERROR_MEM 1       /* out of memory */
+#define BASS_ERROR_FILEOPEN 2  /* the file could not be opened or read */
+#define BASS_ERROR_DRIVER 3    /* the output driver failed to start */
+#define BASS_ERROR_HANDLE 5    /* bad handle: 0, freed, or of the wrong kind */
+#define BASS_ERROR_FORMAT 6    /* unsupported sample format */
+#define BASS_ERROR_POSITION 7  /* invalid position */
+#define BASS_ERROR_INIT 8      /* BASS_Init has not been called */
+#define BASS_ERROR_START 9     /* output could not be started */
+#define BASS_ERROR_ALREADY 14  /* already initialised */
+#define BASS_ERROR_NOPLAY 24   /* the channel is not playing */
+#define BASS_ERROR_ILLPARAM 20 /* an illegal parameter */
+#define BASS_ERROR_DEVICE 23   /* no such device, or no usable device */
+#define BASS_ERROR_NOTAVAIL 37 /* not available (for example data from a decode-only channel) */
+#define BASS_ERROR_DECODE 38   /* a decode-only channel cannot be played */
+#define BASS_ERROR_FILEFORM 41 /* unsupported file format */
+#define BASS_ERROR_ENDED 45    /* a decode-only channel has reached its end */
+#define BASS_ERROR_UNKNOWN -1  /* some other problem */
 
 /* BASS_Init flags. */
 #define BASS_DEVICE_3D 4
@@ -63,34 +66,82 @@ typedef DWORD HFX;
 #define BASS_ACTIVE_STALLED 2
 #define BASS_ACTIVE_PAUSED 3
 
+/* The library's version: 2 (major 2 in the low word, minor 0 in the high word). */
 DWORD BASS_GetVersion(void);
+/* Opens the output: device 0 is "no sound" (a silent output clocked in real time), 1 the system's default
+ * output (SDL; SDL_AUDIODRIVER picks the driver), -1 the default device. freq is the output rate (0 means
+ * 44100). flags, win and clsid are ignored. Output runs at once. Fails with BASS_ERROR_ALREADY when already
+ * initialised and BASS_ERROR_DEVICE when there is no usable device. */
 BOOL BASS_Init(int device, DWORD freq, DWORD flags, void *win, const void *clsid);
+/* Stops the output and frees every stream and module; later calls fail with BASS_ERROR_INIT. */
 BOOL BASS_Free(void);
+/* Resumes output after BASS_Stop; paused channels play on from where they were. */
 BOOL BASS_Start(void);
+/* Halts output; playing channels keep their place and report BASS_ACTIVE_PAUSED. */
 BOOL BASS_Stop(void);
+/* Master output volume 0..100 (linear gain). Levels and data reported for channels are not affected. */
 BOOL BASS_SetVolume(DWORD volume);
+/* The error code of the calling thread's last call (BASS_OK after a success). */
 int BASS_ErrorGetCode(void);
 
+/* Opens a WAV, Ogg Vorbis or MPEG layer 1-3 stream, recognised by its content. file is a path (UTF-8),
+ * or with mem TRUE a memory block of length bytes that the caller keeps alive until the stream is freed.
+ * offset/length select part of the file (length 0: to the end). Flags: BASS_STREAM_DECODE (decode-only,
+ * read with BASS_ChannelGetData), BASS_STREAM_AUTOFREE (freed once it has been heard to the end);
+ * BASS_MP3_SETPOS is accepted (seeking is always exact). Returns 0 with BASS_ERROR_FILEOPEN when the file
+ * cannot be read, BASS_ERROR_FILEFORM when it is no stream we know. */
 HSTREAM BASS_StreamCreateFile(BOOL mem, const void *file, QWORD offset, QWORD length, DWORD flags);
+/* Starts (or resumes) a stream, and the output if it was stopped. flush TRUE restarts from the beginning,
+ * as does playing a stream that has ended. flags are ignored. */
 BOOL BASS_StreamPlay(HSTREAM handle, BOOL flush, DWORD flags);
+/* Stops and frees a stream; the handle is invalid afterwards. */
 BOOL BASS_StreamFree(HSTREAM handle);
+/* The stream's length in bytes of 16-bit samples at its own rate and channel count; (QWORD)-1 on error. */
 QWORD BASS_StreamGetLength(HSTREAM handle);
 
+/* Loads a tracker module (MOD, MTM, S3M, XM, IT; recognised by content). The header is checked before
+ * the file is read, so a file that is no module is refused quickly with BASS_ERROR_FILEFORM. freq is the
+ * rendering rate (0: the output rate). BASS_MUSIC_DECODE makes it decode-only; BASS_MUSIC_RAMP is
+ * accepted. The module renders in stereo and ends at the song's end. */
 HMUSIC BASS_MusicLoad(BOOL mem, const void *file, QWORD offset, DWORD length, DWORD flags, DWORD freq);
+/* Starts (or resumes) a module, and the output if it was stopped. */
 BOOL BASS_MusicPlay(HMUSIC handle);
+/* Stops and frees a module. */
 BOOL BASS_MusicFree(HMUSIC handle);
+/* playlen FALSE: the number of orders; TRUE: the song's length in bytes of 16-bit stereo output.
+ * (DWORD)-1 on error. */
 DWORD BASS_MusicGetLength(HMUSIC handle, BOOL playlen);
+/* The module's title as 8-bit text, valid until the module is freed; NULL on error. */
 const char *BASS_MusicGetName(HMUSIC handle);
 
+/* BASS_ACTIVE_PLAYING while a channel plays, BASS_ACTIVE_PAUSED after BASS_Stop, BASS_ACTIVE_STOPPED
+ * once its last sample has been heard (or it never played, or the handle is bad). A decode-only channel is
+ * "playing" until its decoder has reached the end. */
 DWORD BASS_ChannelIsActive(DWORD handle);
+/* The position now being heard, in bytes (decode-only channels: how far they have been decoded). */
 QWORD BASS_ChannelGetPosition(DWORD handle);
+/* Seeks to a byte position (rounded down to whole frames); exact to the sample. Fails with
+ * BASS_ERROR_POSITION beyond the end. */
 BOOL BASS_ChannelSetPosition(DWORD handle, QWORD pos);
+/* Converts a byte position of the channel into seconds; -1 on error. */
 float BASS_ChannelBytes2Seconds(DWORD handle, QWORD pos);
+/* Converts seconds into a byte position of the channel, rounded down to a whole frame. */
 QWORD BASS_ChannelSeconds2Bytes(DWORD handle, float pos);
+/* Peak of the last ~20 ms heard, 0..128 per side: left in the low word, right in the high word. 0 when
+ * the channel is not playing; (DWORD)-1 on error. Decode-only channels decode 20 ms to measure. */
 DWORD BASS_ChannelGetLevel(DWORD handle);
+/* freq: playback rate in Hz (0 = the channel's own, -1 = leave); volume 0..100 (-1 = leave); pan
+ * -100 (left) .. 100 (right), a balance: the far side falls linearly to silence. */
 BOOL BASS_ChannelSetAttributes(DWORD handle, int freq, int volume, int pan);
+/* Reads the attributes; any pointer may be NULL. */
 BOOL BASS_ChannelGetAttributes(DWORD handle, DWORD *freq, DWORD *volume, int *pan);
+/* Adds an effect to a channel; only BASS_FX_PARAMEQ (a flat peaking band set through bass_fx.h). */
 HFX BASS_ChannelSetFX(DWORD handle, DWORD type);
+/* Playing channels: the most recent length bytes heard as 16-bit stereo frames at the output rate (with
+ * BASS_DATA_FLOAT, float frames), or with BASS_DATA_FFT1024 512 floats: the magnitudes of a Hann-windowed
+ * 1024-point FFT of the mono mix, a full-scale sine at a bin centre reading about 1.0. Decode-only
+ * channels: the next decoded samples in the channel's own format. Returns the bytes written, or (DWORD)-1
+ * (BASS_ERROR_NOPLAY when not playing, BASS_ERROR_ENDED at the end of a decode-only channel). */
 DWORD BASS_ChannelGetData(DWORD handle, void *buffer, DWORD length);
 
 #ifdef __cplusplus

@@ -1,0 +1,578 @@
+// The C interface: handle table, initialisation, the update thread and every BASS_* entry point.
+#include "bass.h"
+#include "Channel.h"
+#include "ChannelFx.h"
+#include "Fft.h"
+#include "Mixer.h"
+#include "Output.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <condition_variable>
+#include <limits>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <unordered_map>
+#include <vector>
+
+namespace calvoran::audio {
+namespace {
+
+thread_local int t_error = BASS_OK;
+
+constexpr QWORD kBadQword = ~QWORD{0};
+constexpr DWORD kBadDword = ~DWORD{0};
+// How far decoding runs ahead of the mixer: short, so effect changes are heard quickly.
+constexpr double kAheadSeconds = 0.04;
+constexpr double kLevelSeconds = 0.02;
+
+struct Entry {
+    std::shared_ptr<Channel> channel;
+    bool playing = false;
+};
+
+struct Library {
+    std::mutex lock;
+    bool initialised = false;
+    int rate = 44100;
+    std::unique_ptr<Mixer> mixer;
+    std::unique_ptr<Output> output;
+    std::unordered_map<DWORD, Entry> channels;
+    DWORD nextHandle = 1;
+    bool outputRunning = false;
+    std::int64_t stoppedNs = 0;
+    std::thread updater;
+    std::condition_variable wake;
+    bool quit = false;
+
+    ~Library();
+};
+
+Library &lib() {
+    static Library library;
+    return library;
+}
+
+template <typename T> T fail(int code, T result) {
+    t_error = code;
+    return result;
+}
+
+template <typename T> T ok(T result) {
+    t_error = BASS_OK;
+    return result;
+}
+
+std::size_t aheadFrames(int rate) {
+    return static_cast<std::size_t>(rate * kAheadSeconds);
+}
+
+// Time at which "heard" is judged: output that was stopped stays where it stopped.
+std::int64_t observedNsLocked(const Library &l) {
+    return l.outputRunning ? nowNs() : l.stoppedNs;
+}
+
+struct Found {
+    std::shared_ptr<Channel> channel;
+    bool playing = false;
+    bool outputRunning = false;
+    std::int64_t observedNs = 0;
+    int rate = 0;
+};
+
+// Looks a channel up under the lock; sets the thread's error when there is none of that kind.
+std::optional<Found> find(DWORD handle, std::optional<Channel::Kind> kind = std::nullopt) {
+    Library &l = lib();
+    std::lock_guard guard(l.lock);
+    if (!l.initialised) return fail(BASS_ERROR_INIT, std::optional<Found>{});
+    const auto it = l.channels.find(handle);
+    if (it == l.channels.end() || (kind && it->second.channel->kind() != *kind))
+        return fail(BASS_ERROR_HANDLE, std::optional<Found>{});
+    return Found{it->second.channel, it->second.playing, l.outputRunning, observedNsLocked(l), l.rate};
+}
+
+void updateLoop() {
+    Library &l = lib();
+    std::vector<std::pair<DWORD, std::shared_ptr<Channel>>> playing;
+    std::vector<DWORD> done;
+    std::unique_lock guard(l.lock);
+    while (!l.quit) {
+        playing.clear();
+        for (auto &[handle, entry] : l.channels)
+            if (entry.playing) playing.emplace_back(handle, entry.channel);
+        const int rate = l.rate;
+        guard.unlock();
+        for (auto &item : playing)
+            item.second->fill(aheadFrames(rate));
+        guard.lock();
+        const std::int64_t observed = observedNsLocked(l);
+        done.clear();
+        for (auto &item : playing)
+            if (item.second->finished(observed, rate)) done.push_back(item.first);
+        for (DWORD handle : done) {
+            const auto it = l.channels.find(handle);
+            if (it == l.channels.end() || !it->second.playing) continue;
+            it->second.playing = false;
+            l.mixer->remove(it->second.channel.get());
+            if (it->second.channel->autoFree()) l.channels.erase(it);
+        }
+        playing.clear(); // channels freed meanwhile are destroyed here, outside the mixer
+        l.wake.wait_for(guard, std::chrono::milliseconds(4));
+    }
+}
+
+// Stops and releases everything; safe to call when not initialised.
+void shutdown(Library &l) {
+    std::thread updater;
+    std::unique_ptr<Output> output;
+    std::unique_ptr<Mixer> mixer;
+    std::unordered_map<DWORD, Entry> channels;
+    {
+        std::lock_guard guard(l.lock);
+        if (!l.initialised) return;
+        l.initialised = false;
+        l.quit = true;
+        updater = std::move(l.updater);
+        output = std::move(l.output);
+        mixer = std::move(l.mixer);
+        channels = std::move(l.channels);
+        l.channels.clear();
+        l.outputRunning = false;
+    }
+    l.wake.notify_all();
+    if (updater.joinable()) updater.join();
+    output.reset(); // no more mixing after this
+    channels.clear();
+    mixer.reset();
+}
+
+Library::~Library() {
+    shutdown(*this);
+}
+
+bool startPlaying(DWORD handle, const Found &found, bool restart) {
+    Channel &channel = *found.channel;
+    if (channel.decodeOnly()) return fail(BASS_ERROR_DECODE, false);
+    if (restart || channel.finished(found.observedNs, found.rate)) {
+        if (!channel.seek(0)) return fail(BASS_ERROR_POSITION, false);
+    }
+    channel.fill(aheadFrames(found.rate));
+    Library &l = lib();
+    std::lock_guard guard(l.lock);
+    if (!l.initialised) return fail(BASS_ERROR_INIT, false);
+    const auto it = l.channels.find(handle);
+    if (it == l.channels.end()) return fail(BASS_ERROR_HANDLE, false);
+    if (!it->second.playing) {
+        it->second.playing = true;
+        l.mixer->add(it->second.channel.get());
+    }
+    if (!l.outputRunning) {
+        l.output->start();
+        l.outputRunning = true;
+    }
+    return ok(true);
+}
+
+bool freeChannel(DWORD handle, Channel::Kind kind) {
+    Library &l = lib();
+    std::shared_ptr<Channel> keep; // released after the lock
+    std::lock_guard guard(l.lock);
+    if (!l.initialised) return fail(BASS_ERROR_INIT, false);
+    const auto it = l.channels.find(handle);
+    if (it == l.channels.end() || it->second.channel->kind() != kind) return fail(BASS_ERROR_HANDLE, false);
+    keep = it->second.channel;
+    l.mixer->remove(keep.get());
+    l.channels.erase(it);
+    return ok(true);
+}
+
+DWORD addChannel(std::unique_ptr<Decoder> decoder, Channel::Kind kind, DWORD flags, int rate) {
+    auto channel = std::make_shared<Channel>(kind, std::move(decoder), (flags & BASS_STREAM_DECODE) != 0,
+                                             (flags & BASS_STREAM_AUTOFREE) != 0, rate);
+    Library &l = lib();
+    std::lock_guard guard(l.lock);
+    if (!l.initialised) return fail(BASS_ERROR_INIT, DWORD{0});
+    const DWORD handle = l.nextHandle++;
+    if (l.nextHandle == 0) l.nextHandle = 1;
+    l.channels.emplace(handle, Entry{std::move(channel), false});
+    return ok(handle);
+}
+
+std::unique_ptr<Source> openSource(BOOL mem, const void *file, QWORD offset, QWORD length, int &error) {
+    if (!file) {
+        error = BASS_ERROR_FILEOPEN;
+        return nullptr;
+    }
+    if (mem) {
+        if (length == 0) {
+            error = BASS_ERROR_ILLPARAM;
+            return nullptr;
+        }
+        return openMemorySource(static_cast<const unsigned char *>(file) + offset, length);
+    }
+    return openFileSource(static_cast<const char *>(file), offset, length, error);
+}
+
+std::optional<int> outputRate() {
+    Library &l = lib();
+    std::lock_guard guard(l.lock);
+    if (!l.initialised) return std::nullopt;
+    return l.rate;
+}
+
+DWORD packLevel(float left, float right) {
+    const auto scale = [](float peak) {
+        return static_cast<DWORD>(std::clamp(std::lround(peak * 128.0f), 0L, 128L));
+    };
+    return scale(left) | (scale(right) << 16);
+}
+
+std::int16_t toInt16(float v) {
+    return static_cast<std::int16_t>(std::lrint(std::clamp(v * 32768.0f, -32768.0f, 32767.0f)));
+}
+
+} // namespace
+
+bool withChannelFx(DWORD handle, const std::function<void(FxChain &)> &fn) {
+    Library &l = lib();
+    std::lock_guard guard(l.lock);
+    if (!l.initialised) return fail(BASS_ERROR_INIT, false);
+    const auto it = l.channels.find(handle);
+    if (it == l.channels.end()) return fail(BASS_ERROR_HANDLE, false);
+    fn(it->second.channel->fx());
+    return ok(true);
+}
+
+void setError(int code) {
+    t_error = code;
+}
+
+} // namespace calvoran::audio
+
+using namespace calvoran::audio;
+
+extern "C" {
+
+int BASS_ErrorGetCode(void) {
+    return t_error;
+}
+
+BOOL BASS_Init(int device, DWORD freq, DWORD flags, void *win, const void *clsid) {
+    (void)flags;
+    (void)win;
+    (void)clsid;
+    Library &l = lib();
+    std::lock_guard guard(l.lock);
+    if (l.initialised) return fail(BASS_ERROR_ALREADY, FALSE);
+    if (device < -1 || device > 1) return fail(BASS_ERROR_DEVICE, FALSE);
+    const int rate = freq == 0 ? 44100 : static_cast<int>(freq);
+    if (freq != 0 && (freq < 8000 || freq > 192000)) return fail(BASS_ERROR_ILLPARAM, FALSE);
+    auto mixer = std::make_unique<Mixer>(rate);
+    std::unique_ptr<Output> output;
+    if (device == 0) {
+        output = openNullOutput(*mixer);
+    } else {
+        int error = BASS_ERROR_DEVICE;
+        output = openSdlOutput(*mixer, error);
+        if (!output) return fail(error, FALSE);
+    }
+    l.rate = rate;
+    l.mixer = std::move(mixer);
+    l.output = std::move(output);
+    l.output->start();
+    l.outputRunning = true;
+    l.quit = false;
+    l.initialised = true;
+    l.updater = std::thread(updateLoop);
+    return ok(TRUE);
+}
+
+BOOL BASS_Free(void) {
+    Library &l = lib();
+    {
+        std::lock_guard guard(l.lock);
+        if (!l.initialised) return fail(BASS_ERROR_INIT, FALSE);
+    }
+    shutdown(l);
+    return ok(TRUE);
+}
+
+BOOL BASS_Start(void) {
+    Library &l = lib();
+    std::lock_guard guard(l.lock);
+    if (!l.initialised) return fail(BASS_ERROR_INIT, FALSE);
+    if (!l.outputRunning) {
+        l.output->start();
+        l.outputRunning = true;
+    }
+    return ok(TRUE);
+}
+
+BOOL BASS_Stop(void) {
+    Library &l = lib();
+    std::lock_guard guard(l.lock);
+    if (!l.initialised) return fail(BASS_ERROR_INIT, FALSE);
+    if (l.outputRunning) {
+        l.output->stop();
+        l.outputRunning = false;
+        l.stoppedNs = nowNs();
+    }
+    return ok(TRUE);
+}
+
+BOOL BASS_SetVolume(DWORD volume) {
+    Library &l = lib();
+    std::lock_guard guard(l.lock);
+    if (!l.initialised) return fail(BASS_ERROR_INIT, FALSE);
+    if (volume > 100) return fail(BASS_ERROR_ILLPARAM, FALSE);
+    l.mixer->setMasterVolume(static_cast<float>(volume) / 100.0f);
+    return ok(TRUE);
+}
+
+HSTREAM BASS_StreamCreateFile(BOOL mem, const void *file, QWORD offset, QWORD length, DWORD flags) {
+    const auto rate = outputRate();
+    if (!rate) return fail(BASS_ERROR_INIT, HSTREAM{0});
+    int error = BASS_ERROR_FILEOPEN;
+    auto source = openSource(mem, file, offset, length, error);
+    if (!source) return fail(error, HSTREAM{0});
+    auto decoder = openStreamDecoder(std::move(source), error);
+    if (!decoder) return fail(error, HSTREAM{0});
+    return addChannel(std::move(decoder), Channel::Kind::Stream, flags, *rate);
+}
+
+BOOL BASS_StreamPlay(HSTREAM handle, BOOL flush, DWORD flags) {
+    (void)flags;
+    const auto found = find(handle, Channel::Kind::Stream);
+    if (!found) return FALSE;
+    return startPlaying(handle, *found, flush != 0);
+}
+
+BOOL BASS_StreamFree(HSTREAM handle) {
+    return freeChannel(handle, Channel::Kind::Stream);
+}
+
+QWORD BASS_StreamGetLength(HSTREAM handle) {
+    const auto found = find(handle, Channel::Kind::Stream);
+    if (!found) return kBadQword;
+    const Channel &channel = *found->channel;
+    if (channel.lengthFrames() == Decoder::kUnknownLength) return fail(BASS_ERROR_NOTAVAIL, kBadQword);
+    return ok(channel.lengthFrames() * static_cast<QWORD>(channel.channels()) * 2);
+}
+
+HMUSIC BASS_MusicLoad(BOOL mem, const void *file, QWORD offset, DWORD length, DWORD flags, DWORD freq) {
+    const auto rate = outputRate();
+    if (!rate) return fail(BASS_ERROR_INIT, HMUSIC{0});
+    if (freq != 0 && (freq < 8000 || freq > 192000)) return fail(BASS_ERROR_ILLPARAM, HMUSIC{0});
+    int error = BASS_ERROR_FILEOPEN;
+    auto source = openSource(mem, file, offset, length, error);
+    if (!source) return fail(error, HMUSIC{0});
+    if (!probeModule(*source)) return fail(BASS_ERROR_FILEFORM, HMUSIC{0});
+    auto decoder = openModuleDecoder(*source, freq != 0 ? static_cast<int>(freq) : *rate, error);
+    if (!decoder) return fail(error, HMUSIC{0});
+    return addChannel(std::move(decoder), Channel::Kind::Music, flags, *rate);
+}
+
+BOOL BASS_MusicPlay(HMUSIC handle) {
+    const auto found = find(handle, Channel::Kind::Music);
+    if (!found) return FALSE;
+    return startPlaying(handle, *found, false);
+}
+
+BOOL BASS_MusicFree(HMUSIC handle) {
+    return freeChannel(handle, Channel::Kind::Music);
+}
+
+DWORD BASS_MusicGetLength(HMUSIC handle, BOOL playlen) {
+    const auto found = find(handle, Channel::Kind::Music);
+    if (!found) return kBadDword;
+    const Channel &channel = *found->channel;
+    if (!playlen) return ok(static_cast<DWORD>(channel.orderCount()));
+    const QWORD bytes = channel.lengthFrames() * 4;
+    return ok(static_cast<DWORD>(std::min<QWORD>(bytes, kBadDword - 1)));
+}
+
+const char *BASS_MusicGetName(HMUSIC handle) {
+    const auto found = find(handle, Channel::Kind::Music);
+    if (!found) return nullptr;
+    return ok(found->channel->title().c_str());
+}
+
+DWORD BASS_ChannelIsActive(DWORD handle) {
+    const auto found = find(handle);
+    if (!found) return BASS_ACTIVE_STOPPED;
+    const Channel &channel = *found->channel;
+    if (channel.decodeOnly())
+        return ok<DWORD>(channel.decodeEnded() ? BASS_ACTIVE_STOPPED : BASS_ACTIVE_PLAYING);
+    if (!found->playing || channel.finished(found->observedNs, found->rate))
+        return ok<DWORD>(BASS_ACTIVE_STOPPED);
+    return ok<DWORD>(found->outputRunning ? BASS_ACTIVE_PLAYING : BASS_ACTIVE_PAUSED);
+}
+
+QWORD BASS_ChannelGetPosition(DWORD handle) {
+    const auto found = find(handle);
+    if (!found) return kBadQword;
+    const Channel &channel = *found->channel;
+    const QWORD frame =
+        channel.decodeOnly() ? channel.decodedFrames() : channel.heardFrame(found->observedNs, found->rate);
+    return ok(frame * static_cast<QWORD>(channel.channels()) * 2);
+}
+
+BOOL BASS_ChannelSetPosition(DWORD handle, QWORD pos) {
+    const auto found = find(handle);
+    if (!found) return FALSE;
+    Channel &channel = *found->channel;
+    const QWORD frame = pos / (static_cast<QWORD>(channel.channels()) * 2);
+    if (channel.lengthFrames() != Decoder::kUnknownLength && frame > channel.lengthFrames())
+        return fail(BASS_ERROR_POSITION, FALSE);
+    if (!channel.seek(frame)) return fail(BASS_ERROR_POSITION, FALSE);
+    if (found->playing) channel.fill(aheadFrames(found->rate));
+    return ok(TRUE);
+}
+
+float BASS_ChannelBytes2Seconds(DWORD handle, QWORD pos) {
+    const auto found = find(handle);
+    if (!found) return -1.0f;
+    const Channel &channel = *found->channel;
+    return ok(static_cast<float>(static_cast<double>(pos) /
+                                 (static_cast<double>(channel.rate()) * channel.channels() * 2)));
+}
+
+QWORD BASS_ChannelSeconds2Bytes(DWORD handle, float pos) {
+    const auto found = find(handle);
+    if (!found) return kBadQword;
+    const Channel &channel = *found->channel;
+    if (!(pos > 0.0f)) return ok(QWORD{0});
+    const double frames = std::floor(static_cast<double>(pos) * channel.rate());
+    if (frames > 1e15) return fail(BASS_ERROR_ILLPARAM, kBadQword);
+    return ok(static_cast<QWORD>(frames) * static_cast<QWORD>(channel.channels()) * 2);
+}
+
+DWORD BASS_ChannelGetLevel(DWORD handle) {
+    const auto found = find(handle);
+    if (!found) return kBadDword;
+    Channel &channel = *found->channel;
+    float left = 0;
+    float right = 0;
+    if (channel.decodeOnly()) {
+        const int channels = channel.channels();
+        std::vector<float> buffer(static_cast<std::size_t>(channel.rate() * kLevelSeconds) *
+                                  static_cast<std::size_t>(channels));
+        const std::size_t got =
+            channel.decodeDirect(buffer.data(), buffer.size() / static_cast<std::size_t>(channels));
+        if (got == 0) return fail(BASS_ERROR_ENDED, kBadDword);
+        for (std::size_t i = 0; i < got * static_cast<std::size_t>(channels); ++i) {
+            const float v = std::fabs(buffer[i]);
+            const bool isRight = channels > 1 && i % static_cast<std::size_t>(channels) % 2 == 1;
+            (isRight ? right : left) = std::max(isRight ? right : left, v);
+        }
+        if (channels == 1) right = left;
+        return ok(packLevel(left, right));
+    }
+    if (!found->playing) return ok(DWORD{0});
+    std::vector<float> recent(static_cast<std::size_t>(found->rate * kLevelSeconds) * 2);
+    channel.recent(recent.data(), recent.size() / 2, found->observedNs, found->rate);
+    for (std::size_t i = 0; i < recent.size(); i += 2) {
+        left = std::max(left, std::fabs(recent[i]));
+        right = std::max(right, std::fabs(recent[i + 1]));
+    }
+    return ok(packLevel(left, right));
+}
+
+BOOL BASS_ChannelSetAttributes(DWORD handle, int freq, int volume, int pan) {
+    const auto found = find(handle);
+    if (!found) return FALSE;
+    if ((freq != -1 && freq != 0 && (freq < 100 || freq > 384000)) || volume < -1 || volume > 100 ||
+        pan < -100 || pan > 100)
+        return fail(BASS_ERROR_ILLPARAM, FALSE);
+    Channel &channel = *found->channel;
+    if (freq != -1 && !channel.decodeOnly()) channel.setFrequency(freq);
+    if (volume != -1) channel.setVolume(volume);
+    channel.setPan(pan);
+    return ok(TRUE);
+}
+
+BOOL BASS_ChannelGetAttributes(DWORD handle, DWORD *freq, DWORD *volume, int *pan) {
+    const auto found = find(handle);
+    if (!found) return FALSE;
+    const Channel &channel = *found->channel;
+    if (freq) *freq = static_cast<DWORD>(channel.frequency());
+    if (volume) *volume = static_cast<DWORD>(channel.volume());
+    if (pan) *pan = channel.pan();
+    return ok(TRUE);
+}
+
+HFX BASS_ChannelSetFX(DWORD handle, DWORD type) {
+    HFX fx = 0;
+    if (!withChannelFx(handle, [&](FxChain &chain) {
+            if (type == BASS_FX_PARAMEQ) fx = chain.addParamEq();
+        }))
+        return 0;
+    if (type != BASS_FX_PARAMEQ) return fail(BASS_ERROR_ILLPARAM, HFX{0});
+    if (fx == 0) return fail(BASS_ERROR_UNKNOWN, HFX{0});
+    return ok(fx);
+}
+
+DWORD BASS_ChannelGetData(DWORD handle, void *buffer, DWORD length) {
+    const auto found = find(handle);
+    if (!found) return kBadDword;
+    if (!buffer) return fail(BASS_ERROR_ILLPARAM, kBadDword);
+    Channel &channel = *found->channel;
+    const bool fft = length == BASS_DATA_FFT1024;
+    if (!fft && (length & 0x80000000u)) return fail(BASS_ERROR_ILLPARAM, kBadDword);
+    const bool asFloat = !fft && (length & BASS_DATA_FLOAT) != 0;
+    const DWORD bytes = length & ~BASS_DATA_FLOAT;
+
+    if (channel.decodeOnly()) {
+        const auto channels = static_cast<std::size_t>(channel.channels());
+        const std::size_t frames = fft ? kFftSize : bytes / (channels * (asFloat ? 4 : 2));
+        if (frames == 0) return ok(DWORD{0});
+        std::vector<float> decoded(frames * channels);
+        const std::size_t got = channel.decodeDirect(decoded.data(), frames);
+        if (got == 0) return fail(BASS_ERROR_ENDED, kBadDword);
+        if (fft) {
+            std::array<float, kFftSize> mono{};
+            for (std::size_t i = 0; i < got; ++i) {
+                float sum = 0;
+                for (std::size_t c = 0; c < channels; ++c)
+                    sum += decoded[i * channels + c];
+                mono[i] = sum / static_cast<float>(channels);
+            }
+            fftMagnitudes(mono.data(), static_cast<float *>(buffer));
+            return ok(static_cast<DWORD>(kFftSize / 2 * sizeof(float)));
+        }
+        if (asFloat) {
+            std::copy(decoded.begin(), decoded.begin() + static_cast<std::ptrdiff_t>(got * channels),
+                      static_cast<float *>(buffer));
+            return ok(static_cast<DWORD>(got * channels * sizeof(float)));
+        }
+        auto *out = static_cast<std::int16_t *>(buffer);
+        for (std::size_t i = 0; i < got * channels; ++i)
+            out[i] = toInt16(decoded[i]);
+        return ok(static_cast<DWORD>(got * channels * 2));
+    }
+
+    if (!found->playing || channel.finished(found->observedNs, found->rate))
+        return fail(BASS_ERROR_NOPLAY, kBadDword);
+    const std::size_t frames = fft ? kFftSize : bytes / (asFloat ? 8 : 4);
+    std::vector<float> recent(frames * 2);
+    channel.recent(recent.data(), frames, found->observedNs, found->rate);
+    if (fft) {
+        std::array<float, kFftSize> mono{};
+        for (std::size_t i = 0; i < kFftSize; ++i)
+            mono[i] = 0.5f * (recent[2 * i] + recent[2 * i + 1]);
+        fftMagnitudes(mono.data(), static_cast<float *>(buffer));
+        return ok(static_cast<DWORD>(kFftSize / 2 * sizeof(float)));
+    }
+    if (asFloat) {
+        std::copy(recent.begin(), recent.end(), static_cast<float *>(buffer));
+        return ok(static_cast<DWORD>(frames * 8));
+    }
+    auto *out = static_cast<std::int16_t *>(buffer);
+    for (std::size_t i = 0; i < frames * 2; ++i)
+        out[i] = toInt16(recent[i]);
+    return ok(static_cast<DWORD>(frames * 4));
+}
+
+} // extern "C"

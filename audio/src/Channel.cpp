@@ -1,0 +1,261 @@
+#include "Channel.h"
+
+#include <samplerate.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace calvoran::audio {
+namespace {
+
+constexpr std::size_t kResampledFrames = 8192;
+
+// Anything beyond two channels is folded into left (even) and right (odd) averages.
+void toStereo(const float *in, float *out, std::size_t frames, int channels) {
+    if (channels == 2) {
+        std::copy(in, in + frames * 2, out);
+        return;
+    }
+    if (channels == 1) {
+        for (std::size_t i = 0; i < frames; ++i)
+            out[2 * i] = out[2 * i + 1] = in[i];
+        return;
+    }
+    const int left = (channels + 1) / 2;
+    const int right = channels / 2;
+    for (std::size_t i = 0; i < frames; ++i) {
+        float l = 0;
+        float r = 0;
+        for (int c = 0; c < channels; ++c)
+            (c % 2 == 0 ? l : r) += in[i * static_cast<std::size_t>(channels) + static_cast<std::size_t>(c)];
+        out[2 * i] = l / static_cast<float>(left);
+        out[2 * i + 1] = r / static_cast<float>(right);
+    }
+}
+
+} // namespace
+
+Channel::Channel(Kind kind, std::unique_ptr<Decoder> decoder, bool decodeOnly, bool autoFree, int outputRate)
+    : kind_(kind), decodeOnly_(decodeOnly), autoFree_(autoFree), outputRate_(outputRate),
+      decoder_(std::move(decoder)), rate_(decoder_->rate()), channels_(decoder_->channels()),
+      length_(decoder_->length()), orders_(decoder_->orderCount()), title_(decoder_->title()),
+      fx_(std::make_unique<FxChain>(rate_, channels_)), freq_(rate_) {
+    native_.resize(kChunkFrames * static_cast<std::size_t>(channels_));
+    if (!decodeOnly_) {
+        stereo_.resize(kChunkFrames * 2);
+        resampled_.resize(kResampledFrames * 2);
+        ring_.resize(kRingFrames * 2);
+        history_.resize(kHistoryFrames * 2);
+        ratio_ = currentRatio();
+    }
+    addCheckpointLocked(0, 0, 1.0 / ratio_);
+}
+
+Channel::~Channel() {
+    if (resampler_) src_delete(resampler_);
+}
+
+double Channel::currentRatio() const {
+    return static_cast<double>(outputRate_) / freq_.load();
+}
+
+void Channel::setFrequency(int freq) {
+    freq_.store(freq == 0 ? rate_ : freq);
+}
+
+void Channel::addCheckpointLocked(std::uint64_t outIndex, std::uint64_t srcFrame, double srcPerOut) {
+    if (checkpointCount_ == kCheckpoints) {
+        std::move(checkpoints_ + 1, checkpoints_ + kCheckpoints, checkpoints_);
+        --checkpointCount_;
+    }
+    checkpoints_[checkpointCount_++] = Checkpoint{outIndex, srcFrame, srcPerOut};
+}
+
+bool Channel::seek(std::uint64_t frame) {
+    std::lock_guard decodeLock(decodeMutex_);
+    if (!decoder_->seek(frame)) return false;
+    if (resampler_) src_reset(resampler_);
+    srcDecoded_ = 0;
+    decoded_.store(frame);
+    decodeEnded_.store(false);
+    std::lock_guard outLock(outMutex_);
+    readTotal_ = writeTotal_;
+    heardBase_ = readTotal_;
+    heardCount_ = 0;
+    heardNext_ = 0;
+    ringEnded_ = false;
+    checkpointCount_ = 0;
+    addCheckpointLocked(writeTotal_, frame, 1.0 / ratio_);
+    return true;
+}
+
+void Channel::pushStereo(const float *stereo, std::size_t frames) {
+    std::lock_guard outLock(outMutex_);
+    const std::size_t free = kRingFrames - static_cast<std::size_t>(writeTotal_ - readTotal_);
+    frames = std::min(frames, free);
+    for (std::size_t i = 0; i < frames; ++i) {
+        const std::size_t at = static_cast<std::size_t>((writeTotal_ + i) % kRingFrames);
+        ring_[2 * at] = stereo[2 * i];
+        ring_[2 * at + 1] = stereo[2 * i + 1];
+    }
+    writeTotal_ += frames;
+}
+
+void Channel::fill(std::size_t targetFrames) {
+    std::lock_guard decodeLock(decodeMutex_);
+    if (decodeOnly_) return;
+    while (!decodeEnded_.load()) {
+        std::size_t queued;
+        {
+            std::lock_guard outLock(outMutex_);
+            queued = static_cast<std::size_t>(writeTotal_ - readTotal_);
+        }
+        if (queued >= targetFrames) break;
+        const double ratio = currentRatio();
+        if (ratio != ratio_) {
+            std::lock_guard outLock(outMutex_);
+            const Checkpoint &last = checkpoints_[checkpointCount_ - 1];
+            const auto src =
+                static_cast<std::uint64_t>(static_cast<double>(last.srcFrame) +
+                                           static_cast<double>(writeTotal_ - last.outIndex) * last.srcPerOut);
+            addCheckpointLocked(writeTotal_, src, 1.0 / ratio);
+            ratio_ = ratio;
+        }
+        if (ratio_ != 1.0 && !resampler_) {
+            int error = 0;
+            resampler_ = src_new(SRC_SINC_MEDIUM_QUALITY, 2, &error);
+            if (!resampler_) {
+                decodeEnded_.store(true);
+                break;
+            }
+        }
+        const std::size_t room = std::min(kRingFrames - queued, kResampledFrames);
+        const auto maxIn = std::min<std::size_t>(
+            kChunkFrames, static_cast<std::size_t>(static_cast<double>(room > 64 ? room - 64 : 0) / ratio_));
+        if (maxIn == 0) break;
+        const std::size_t got = decoder_->read(native_.data(), maxIn);
+        const bool end = got == 0;
+        if (got > 0) {
+            fx_->process(native_.data(), got);
+            toStereo(native_.data(), stereo_.data(), got, channels_);
+            srcDecoded_ += got;
+            decoded_.fetch_add(got);
+        }
+        if (resampler_) {
+            SRC_DATA data{};
+            data.data_in = stereo_.data();
+            data.input_frames = static_cast<long>(got);
+            data.src_ratio = ratio_;
+            data.end_of_input = end ? 1 : 0;
+            for (int guard = 0; guard < 64; ++guard) {
+                data.data_out = resampled_.data();
+                data.output_frames = static_cast<long>(kResampledFrames);
+                if (src_process(resampler_, &data) != 0) break;
+                pushStereo(resampled_.data(), static_cast<std::size_t>(data.output_frames_gen));
+                data.data_in += data.input_frames_used * 2;
+                data.input_frames -= data.input_frames_used;
+                if (data.input_frames <= 0 && (!end || data.output_frames_gen == 0)) break;
+                if (data.input_frames_used == 0 && data.output_frames_gen == 0) break;
+            }
+        } else if (got > 0) {
+            pushStereo(stereo_.data(), got);
+        }
+        if (end) {
+            decodeEnded_.store(true);
+            std::lock_guard outLock(outMutex_);
+            ringEnded_ = true;
+        }
+    }
+}
+
+void Channel::mixInto(float *out, std::size_t frames, std::int64_t audibleNs, int outputRate) {
+    (void)outputRate;
+    const int pan = pan_.load(std::memory_order_relaxed);
+    const float volume = static_cast<float>(volume_.load(std::memory_order_relaxed)) / 100.0f;
+    const float left = volume * (pan > 0 ? static_cast<float>(100 - pan) / 100.0f : 1.0f);
+    const float right = volume * (pan < 0 ? static_cast<float>(100 + pan) / 100.0f : 1.0f);
+    std::lock_guard outLock(outMutex_);
+    const std::size_t n = std::min(frames, static_cast<std::size_t>(writeTotal_ - readTotal_));
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::size_t at = static_cast<std::size_t>((readTotal_ + i) % kRingFrames);
+        const std::size_t h = static_cast<std::size_t>((readTotal_ + i) % kHistoryFrames);
+        const float l = ring_[2 * at];
+        const float r = ring_[2 * at + 1];
+        history_[2 * h] = l;
+        history_[2 * h + 1] = r;
+        out[2 * i] += l * left;
+        out[2 * i + 1] += r * right;
+    }
+    heard_[heardNext_] = Heard{audibleNs, readTotal_, n};
+    heardNext_ = (heardNext_ + 1) % kHeardEntries;
+    heardCount_ = std::min(heardCount_ + 1, kHeardEntries);
+    readTotal_ += n;
+}
+
+std::uint64_t Channel::heardIndexLocked(std::int64_t nowNs, int outputRate) const {
+    if (heardCount_ == 0) return heardBase_;
+    std::uint64_t oldest = readTotal_;
+    for (std::size_t k = 1; k <= heardCount_; ++k) {
+        const Heard &e = heard_[(heardNext_ + kHeardEntries - k) % kHeardEntries];
+        if (e.audibleNs <= nowNs) {
+            const auto elapsed =
+                static_cast<std::uint64_t>(static_cast<double>(nowNs - e.audibleNs) * outputRate / 1e9);
+            return std::max(heardBase_, e.start + std::min(e.taken, elapsed));
+        }
+        oldest = e.start;
+    }
+    return std::max(heardBase_, oldest);
+}
+
+std::uint64_t Channel::heardIndex(std::int64_t nowNs, int outputRate) const {
+    std::lock_guard outLock(outMutex_);
+    return heardIndexLocked(nowNs, outputRate);
+}
+
+std::uint64_t Channel::heardFrame(std::int64_t nowNs, int outputRate) const {
+    std::lock_guard outLock(outMutex_);
+    const std::uint64_t h = heardIndexLocked(nowNs, outputRate);
+    const Checkpoint *cp = &checkpoints_[0];
+    for (std::size_t i = 0; i < checkpointCount_; ++i)
+        if (checkpoints_[i].outIndex <= h) cp = &checkpoints_[i];
+    auto frame = cp->srcFrame + static_cast<std::uint64_t>(std::llround(
+                                    static_cast<double>(h - std::min(h, cp->outIndex)) * cp->srcPerOut));
+    if (length_ != Decoder::kUnknownLength) frame = std::min(frame, length_);
+    return frame;
+}
+
+bool Channel::finished(std::int64_t nowNs, int outputRate) const {
+    std::lock_guard outLock(outMutex_);
+    return ringEnded_ && readTotal_ == writeTotal_ && heardIndexLocked(nowNs, outputRate) >= readTotal_;
+}
+
+void Channel::recent(float *stereo, std::size_t frames, std::int64_t nowNs, int outputRate) const {
+    std::lock_guard outLock(outMutex_);
+    const std::uint64_t h = heardIndexLocked(nowNs, outputRate);
+    for (std::size_t i = 0; i < frames; ++i) {
+        const std::uint64_t back = frames - i;
+        const bool valid = back <= h && h - back + kHistoryFrames >= readTotal_;
+        const std::size_t at = static_cast<std::size_t>((h - back) % kHistoryFrames);
+        stereo[2 * i] = valid ? history_[2 * at] : 0.0f;
+        stereo[2 * i + 1] = valid ? history_[2 * at + 1] : 0.0f;
+    }
+}
+
+std::size_t Channel::decodeDirect(float *out, std::size_t frames) {
+    std::lock_guard decodeLock(decodeMutex_);
+    std::size_t done = 0;
+    while (done < frames) {
+        const std::size_t got =
+            decoder_->read(out + done * static_cast<std::size_t>(channels_), frames - done);
+        if (got == 0) {
+            decodeEnded_.store(true);
+            break;
+        }
+        done += got;
+    }
+    if (done > 0) fx_->process(out, done);
+    decoded_.fetch_add(done);
+    return done;
+}
+
+} // namespace calvoran::audio

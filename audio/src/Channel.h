@@ -1,0 +1,131 @@
+// One stream or module: its decoder, effects, resampler, the ring of decoded audio waiting for the
+// mixer and the record of what the mixer has sent to the device.
+#pragma once
+#include "Decoder.h"
+#include "FxChain.h"
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+typedef struct SRC_STATE_tag SRC_STATE;
+
+namespace calvoran::audio {
+
+class Channel {
+public:
+    enum class Kind { Stream, Music };
+
+    Channel(Kind kind, std::unique_ptr<Decoder> decoder, bool decodeOnly, bool autoFree, int outputRate);
+    ~Channel();
+    Channel(const Channel &) = delete;
+    Channel &operator=(const Channel &) = delete;
+
+    Kind kind() const { return kind_; }
+    bool decodeOnly() const { return decodeOnly_; }
+    bool autoFree() const { return autoFree_; }
+    int rate() const { return rate_; }
+    int channels() const { return channels_; }
+    std::uint64_t lengthFrames() const { return length_; }
+    int orderCount() const { return orders_; }
+    const std::string &title() const { return title_; }
+    FxChain &fx() { return *fx_; }
+
+    // Attributes; freq 0 means the channel's own rate.
+    void setFrequency(int freq);
+    void setVolume(int volume) { volume_.store(volume); }
+    void setPan(int pan) { pan_.store(pan); }
+    int frequency() const { return freq_.load(); }
+    int volume() const { return volume_.load(); }
+    int pan() const { return pan_.load(); }
+
+    // Moves decoding to `frame` and drops whatever was queued; false when the decoder refuses.
+    bool seek(std::uint64_t frame);
+    // Decodes until the ring holds `targetFrames` (update thread, or the caller before playing).
+    void fill(std::size_t targetFrames);
+
+    // Mixer thread: adds up to `frames` queued stereo frames into `out`, with pan and volume, and records
+    // that they become audible at `audibleNs`. Never blocks for long and never allocates.
+    void mixInto(float *out, std::size_t frames, std::int64_t audibleNs, int outputRate);
+
+    // The channel output frame heard at time `nowNs`.
+    std::uint64_t heardIndex(std::int64_t nowNs, int outputRate) const;
+    // The source frame heard at time `nowNs`.
+    std::uint64_t heardFrame(std::int64_t nowNs, int outputRate) const;
+    // True once decoding ended and every queued frame was heard.
+    bool finished(std::int64_t nowNs, int outputRate) const;
+    // `frames` stereo frames that end at the heard position (silence where history is missing).
+    void recent(float *stereo, std::size_t frames, std::int64_t nowNs, int outputRate) const;
+
+    // Decode-only channels: frames in the channel's own layout, effects applied. 0 at the end.
+    std::size_t decodeDirect(float *out, std::size_t frames);
+    std::uint64_t decodedFrames() const { return decoded_.load(); }
+    bool decodeEnded() const { return decodeEnded_.load(); }
+
+private:
+    struct Checkpoint {
+        std::uint64_t outIndex;
+        std::uint64_t srcFrame;
+        double srcPerOut;
+    };
+    struct Heard {
+        std::int64_t audibleNs;
+        std::uint64_t start;
+        std::uint64_t taken;
+    };
+    static constexpr std::size_t kRingFrames = 16384;
+    static constexpr std::size_t kHistoryFrames = 16384;
+    static constexpr std::size_t kChunkFrames = 512;
+    static constexpr std::size_t kHeardEntries = 16;
+    static constexpr std::size_t kCheckpoints = 8;
+
+    double currentRatio() const; // output frames per source frame
+    void pushStereo(const float *stereo, std::size_t frames);
+    void addCheckpointLocked(std::uint64_t outIndex, std::uint64_t srcFrame, double srcPerOut);
+    std::uint64_t heardIndexLocked(std::int64_t nowNs, int outputRate) const;
+
+    const Kind kind_;
+    const bool decodeOnly_;
+    const bool autoFree_;
+    const int outputRate_;
+    std::unique_ptr<Decoder> decoder_;
+    int rate_;
+    int channels_;
+    std::uint64_t length_;
+    int orders_;
+    std::string title_;
+    std::unique_ptr<FxChain> fx_;
+
+    std::atomic<int> freq_;
+    std::atomic<int> volume_{100};
+    std::atomic<int> pan_{0};
+
+    // Decoding side, guarded by decodeMutex_.
+    mutable std::mutex decodeMutex_;
+    SRC_STATE *resampler_ = nullptr;
+    double ratio_ = 1.0;
+    std::uint64_t srcDecoded_ = 0; // source frames read since the last seek
+    std::vector<float> native_;
+    std::vector<float> stereo_;
+    std::vector<float> resampled_;
+    std::atomic<std::uint64_t> decoded_{0};
+    std::atomic<bool> decodeEnded_{false};
+
+    // Mixer side, guarded by outMutex_; held only for copies.
+    mutable std::mutex outMutex_;
+    std::vector<float> ring_;
+    std::uint64_t writeTotal_ = 0;
+    std::uint64_t readTotal_ = 0;
+    std::uint64_t heardBase_ = 0;
+    std::vector<float> history_;
+    Heard heard_[kHeardEntries]{};
+    std::size_t heardCount_ = 0;
+    std::size_t heardNext_ = 0;
+    Checkpoint checkpoints_[kCheckpoints]{};
+    std::size_t checkpointCount_ = 0;
+    bool ringEnded_ = false;
+};
+
+} // namespace calvoran::audio

@@ -1,0 +1,50 @@
+#include "Mixer.h"
+
+#include "Channel.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+
+namespace calvoran::audio {
+
+std::int64_t nowNs() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+Mixer::Mixer(int rate) : rate_(rate), mix_(kMaxChunk * 2) {
+    channels_.reserve(64);
+}
+
+void Mixer::add(Channel *channel) {
+    std::lock_guard lock(mutex_);
+    if (std::find(channels_.begin(), channels_.end(), channel) == channels_.end())
+        channels_.push_back(channel);
+}
+
+void Mixer::remove(Channel *channel) {
+    std::lock_guard lock(mutex_);
+    channels_.erase(std::remove(channels_.begin(), channels_.end(), channel), channels_.end());
+}
+
+void Mixer::render(std::int16_t *out, std::size_t frames, std::int64_t audibleNs) {
+    const float master = master_.load(std::memory_order_relaxed);
+    std::lock_guard lock(mutex_);
+    std::size_t done = 0;
+    while (done < frames) {
+        const std::size_t n = std::min(kMaxChunk, frames - done);
+        std::fill(mix_.begin(), mix_.begin() + static_cast<std::ptrdiff_t>(2 * n), 0.0f);
+        const auto at = audibleNs + static_cast<std::int64_t>(static_cast<double>(done) * 1e9 / rate_);
+        for (Channel *channel : channels_)
+            channel->mixInto(mix_.data(), n, at, rate_);
+        for (std::size_t i = 0; i < 2 * n; ++i) {
+            const float v = std::clamp(mix_[i] * master * 32768.0f, -32768.0f, 32767.0f);
+            out[2 * done + i] = static_cast<std::int16_t>(std::lrint(v));
+        }
+        done += n;
+    }
+}
+
+} // namespace calvoran::audio

@@ -1,0 +1,37 @@
+// Sums the playing channels into the device's 16-bit stereo buffer.
+#pragma once
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <vector>
+
+namespace calvoran::audio {
+
+class Channel;
+
+class Mixer {
+public:
+    explicit Mixer(int rate);
+    int rate() const { return rate_; }
+
+    // Caller's thread; the channel must stay alive until it is removed again.
+    void add(Channel *channel);
+    void remove(Channel *channel);
+    void setMasterVolume(float gain) { master_.store(gain); }
+
+    // Device thread: `audibleNs` is when the first frame will be heard.
+    void render(std::int16_t *out, std::size_t frames, std::int64_t audibleNs);
+
+private:
+    static constexpr std::size_t kMaxChunk = 4096;
+    const int rate_;
+    std::mutex mutex_;
+    std::vector<Channel *> channels_;
+    std::vector<float> mix_;
+    std::atomic<float> master_{1.0f};
+};
+
+// Steady-clock time in nanoseconds, the time base of every audible timestamp.
+std::int64_t nowNs();
+
+} // namespace calvoran::audio

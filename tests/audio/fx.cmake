@@ -11,3 +11,7 @@ calvoran_test(fx_dsp_test
     SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/fx_effects_test.cpp ${CMAKE_CURRENT_SOURCE_DIR}/fx_eq_test.cpp
             ${CMAKE_CURRENT_SOURCE_DIR}/fx_chain_test.cpp
     LIBS fx_dsp_for_tests)
+
+if(TARGET bass)
+    calvoran_test(fx_api_test SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/fx_api_test.cpp LIBS bass)
+endif()

@@ -1,5 +1,6 @@
 #include "widgets/TVrBitmapButton.h"
 
+#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -154,4 +155,18 @@ TEST(TVrBitmapButton, ColourModeUsesTheButtonColourAsKey) {
     button.setTransparentMode(tmPixel);
     EXPECT_TRUE(button.hitTest(QPoint(10, 5)));
     EXPECT_FALSE(button.hitTest(QPoint(1, 5)));
+}
+
+TEST(TVrBitmapButton, TakesASkinGlyphFromABmpFile) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("playbtn.bmp");
+    ASSERT_TRUE(twoFrameGlyph().save(path, "BMP"));
+    QWidget window;
+    auto button = playerButton(&window);
+    button->setGlyph(QImage(path));
+    EXPECT_EQ(button->size(), QSize(23, 13));
+    EXPECT_FALSE(button->hitTest(QPoint(3, 5)));
+    EXPECT_EQ(button->renderImage().pixel(10, 5), kNormal);
+    button->setGlyph(QPixmap(path));
+    EXPECT_EQ(button->frameSize(), QSize(20, 10));
 }

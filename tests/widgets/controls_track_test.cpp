@@ -345,3 +345,17 @@ TEST(TVrTrackBar, ThumbFollowsThePointerUnlessFixedPoints) {
     EXPECT_EQ(bar.thumbRect().left(), 30);
     QTest::mouseRelease(&bar, Qt::LeftButton, {}, QPoint(30, 8));
 }
+
+TEST(TVrSlider, HighDensityScreensGetWholePixelCopies) {
+    TVrSlider slider;
+    slider.resize(25, 60);
+    slider.setPosition(30);
+    const QImage base = slider.renderImage();
+    QImage doubled(slider.size() * 2, QImage::Format_RGB32);
+    doubled.setDevicePixelRatio(2);
+    slider.render(&doubled);
+    doubled.setDevicePixelRatio(1);
+    EXPECT_EQ(doubled.convertToFormat(QImage::Format_RGB32),
+              base.scaled(base.size() * 2, Qt::IgnoreAspectRatio, Qt::FastTransformation)
+                  .convertToFormat(QImage::Format_RGB32));
+}

@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QPainter>
 #include <cmath>
+#include <numbers>
 
 namespace calvoran {
 
@@ -77,7 +78,7 @@ QRectF TVrLabel::textBounds() const {
     const QFontMetrics metrics = fontMetrics();
     const qreal w = metrics.horizontalAdvance(caption_);
     const qreal h = metrics.height();
-    const qreal radians = angle_ * M_PI / 180.0;
+    const qreal radians = angle_ * std::numbers::pi / 180.0;
     const qreal c = std::abs(std::cos(radians));
     const qreal s = std::abs(std::sin(radians));
     const QSizeF box(w * c + h * s, w * s + h * c);

@@ -50,6 +50,7 @@ public:
     void setLedsVisible(bool value);
     TVrPalette &Palette() { return palette_; }
     const TVrPalette &Palette() const { return palette_; }
+    using QWidget::setPalette;
     void setPalette(const TVrPalette &value) { palette_ = value; }
     TVrBevel &Bevel() { return bevel_; }
     const TVrBevel &Bevel() const { return bevel_; }

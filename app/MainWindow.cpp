@@ -1,14 +1,21 @@
 #include "MainWindow.h"
 
+#include "Forms.h"
+#include "bass.h"
+#include "engine/PlaylistWindow.h"
 #include "platform/CreationLog.h"
+#include "platform/Paths.h"
 #include "platform/SettingsKey.h"
 #include "widgets/TVrRunOnce.h"
 #include "widgets/TVrTimer.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QPainter>
+#include <QProgressBar>
+#include <algorithm>
 
 using calvoran::TVrRunOnce;
 using calvoran::TVrTimer;
@@ -16,6 +23,17 @@ using calvoran::TVrTimer;
 namespace {
 constexpr int kDesignWidth = 278;
 constexpr int kDesignHeight = 94;
+constexpr int kLevelMax = 128;
+
+QProgressBar *standInBar(QWidget *parent, const QRect &geometry, int maximum, const QString &hint) {
+    auto *bar = new QProgressBar(parent);
+    bar->setGeometry(geometry);
+    bar->setRange(0, maximum);
+    bar->setValue(0);
+    bar->setTextVisible(false);
+    bar->setToolTip(hint);
+    return bar;
+}
 } // namespace
 
 TForm1::TForm1(QWidget *parent)
@@ -39,22 +57,54 @@ TForm1::TForm1(QWidget *parent)
     led_ = new QLabel(this);
     led_->setGeometry(10, 10, kDesignWidth - 20, 24);
     led_->setStyleSheet(QStringLiteral("color: #7CFC00; font-family: monospace; font-weight: bold;"));
+
+    // Stand-ins for the display panel's widgets, at their design places (panel at 40,0).
+    level1_ = standInBar(this, QRect(46, 6, 83, 9), kLevelMax, QStringLiteral("Left Level"));
+    level2_ = standInBar(this, QRect(128, 6, 83, 9), kLevelMax, QStringLiteral("Right Level"));
+    level2_->setInvertedAppearance(true);
+    label1_ = new QLabel(QStringLiteral("0:0"), this);
+    label1_->setGeometry(48, 28, 40, 12);
+    label1_->setToolTip(QStringLiteral("Time Played"));
+    label1_->setStyleSheet(QStringLiteral("color: #00C000;"));
+    trackBar_ = standInBar(this, QRect(48, 40, 162, 12), 100, QStringLiteral("Position"));
 }
 
 TForm1::~TForm1() = default;
 
-void TForm1::FormCreate() { runOnce_->check(); }
+void TForm1::FormCreate() {
+    runOnce_->check();
+}
 
 QString TForm1::commandLineFile(const QString &commandLine, const QString &exePath) {
     const qsizetype l = exePath.length();
-    if (commandLine.length() > l + 3)
-        return commandLine.mid(l + 4, commandLine.length() - l - 5);
+    if (commandLine.length() > l + 3) return commandLine.mid(l + 4, commandLine.length() - l - 5);
     return {};
 }
 
 QString TForm1::GetCMDLineFile(const QString &commandLine) {
-    // The level bars are zeroed here as well; they arrive with the widgets.
+    setLevels(0, 0);
     return commandLineFile(commandLine, QCoreApplication::applicationFilePath());
+}
+
+void TForm1::setLevels(int left, int right) {
+    level1_->setValue(std::clamp(left, 0, kLevelMax));
+    level2_->setValue(std::clamp(right, 0, kLevelMax));
+}
+
+void TForm1::setTimeText(const QString &text) {
+    label1_->setText(text);
+}
+
+void TForm1::setPositionMax(int seconds) {
+    trackBar_->setMaximum(std::max(0, seconds));
+}
+
+void TForm1::setPosition(int seconds) {
+    trackBar_->setValue(std::clamp(seconds, 0, trackBar_->maximum()));
+}
+
+void TForm1::popupMainMenu(const QPoint &) {
+    // The pop-up menu arrives with the main window's menus.
 }
 
 void TForm1::setLedText(const QString &text) {
@@ -78,17 +128,26 @@ void TForm1::ApplySkin(const QString &skinName) {
 }
 
 void TForm1::Exit1Click() {
+    BASS_StreamFree(Form2 ? Form2->CurrentChannel : 0);
+    BASS_Free();
+    if (Form2) Form2->Timer1()->setEnabled(false);
     tt1_->setEnabled(false);
     timer2_->setEnabled(false);
     close();
 }
 
 void TForm1::FormClose() {
-    if (closed_)
-        return;
+    if (closed_) return;
     closed_ = true;
+    BASS_Free();
     tt1_->setEnabled(false);
     timer2_->setEnabled(false);
+    if (Form2) {
+        Form2->Timer1()->setEnabled(false);
+        // Folder paths end in a separator already.
+        Form2->WritePlaylistFile(calvoran::programFolder() + QStringLiteral("playlist.m3u"));
+    }
+    QCoreApplication::processEvents();
 }
 
 void TForm1::closeEvent(QCloseEvent *event) {

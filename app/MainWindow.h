@@ -1,9 +1,12 @@
 #pragma once
+#include "engine/EngineDisplays.h"
+
 #include <QString>
 #include <QWidget>
 #include <memory>
 
 class QLabel;
+class QProgressBar;
 
 namespace calvoran {
 class TVrRunOnce;
@@ -11,8 +14,9 @@ class TVrTimer;
 } // namespace calvoran
 
 // The main window: a small borderless skinned window with the transport, the LED title and the
-// level bars. Its controls arrive with the widgets and skin work; until then it draws a plain panel.
-class TForm1 : public QWidget {
+// level bars. Its controls arrive with the widgets and skin work; until then it draws a plain panel, and
+// plain labels and bars stand in for the displays the engine drives.
+class TForm1 : public QWidget, public calvoran::EngineDisplays {
     Q_OBJECT
 public:
     explicit TForm1(QWidget *parent = nullptr);
@@ -23,7 +27,7 @@ public:
     calvoran::TVrRunOnce *VrRunOnce1() const { return runOnce_.get(); }
 
     // The file named on a raw command line of the form "exe" "file"; empty when there is none.
-    QString GetCMDLineFile(const QString &commandLine);
+    QString GetCMDLineFile(const QString &commandLine) override;
     static QString commandLineFile(const QString &commandLine, const QString &exePath);
 
     void setLedText(const QString &text);
@@ -44,6 +48,25 @@ public:
     calvoran::TVrTimer *Timer2() const { return timer2_.get(); }
     calvoran::TVrTimer *tt1() const { return tt1_.get(); }
 
+    // The engine's displays.
+    void setTitleText(const QString &text) override { setLedText(text); }
+    void setTitleAutoScroll(bool on) override { ledAutoScroll_ = on; }
+    bool ledAutoScroll() const { return ledAutoScroll_; }
+    void setLevels(int left, int right) override;
+    void setTimeText(const QString &text) override;
+    void setPositionMax(int seconds) override;
+    void setPosition(int seconds) override;
+    calvoran::TVrTimer *endOfTrackTimer() override { return timer2_.get(); }
+    calvoran::TVrTimer *positionTimer() override { return tt1_.get(); }
+    int volumePosition() const override { return volume_; }
+    bool use3D() const override { return Use3D != 0; }
+    void setCurrentIndex(int index) override { CurrentIndex = index; }
+    void popupMainMenu(const QPoint &globalPos) override;
+    QProgressBar *VrLevelBar1() const { return level1_; }
+    QProgressBar *VrLevelBar2() const { return level2_; }
+    QLabel *Label1() const { return label1_; }
+    QProgressBar *VrTrackBar1() const { return trackBar_; }
+
     // Shutdown steps of the Exit command; then the window closes through FormClose.
     void Exit1Click();
     // Whatever closes the window: save the playlist and stop audio.
@@ -58,6 +81,11 @@ private:
     std::unique_ptr<calvoran::TVrTimer> timer2_;
     std::unique_ptr<calvoran::TVrTimer> tt1_;
     QLabel *led_ = nullptr;
+    QProgressBar *level1_ = nullptr;
+    QProgressBar *level2_ = nullptr;
+    QLabel *label1_ = nullptr;
+    QProgressBar *trackBar_ = nullptr;
+    bool ledAutoScroll_ = true;
     QString ledText_;
     QString skinName_;
     int volume_ = 0;

@@ -4,11 +4,14 @@
 #include "Forms.h"
 #include "MainWindow.h"
 #include "config/ConfigWindow.h"
+#include "engine/EngineSetup.h"
 #include "engine/EqualizerWindow.h"
+#include "engine/PlaylistTagReader.h"
 #include "engine/PlaylistWindow.h"
 #include "platform/SettingsKey.h"
 #include "radio/RadioWindow.h"
 #include "tags/id3.h"
+#include "tags/id3v2.h"
 #include "visuals/LevelMetersWindow.h"
 #include "visuals/vsx.h"
 #include "widgets/TVrRunOnce.h"
@@ -24,14 +27,14 @@ constexpr int kDefaultVolume = 50;
 
 QString rawCommandLine(const QString &exePath, const QStringList &arguments) {
     QString line = '"' + exePath + '"';
-    if (!arguments.isEmpty())
-        line += QStringLiteral(" \"") + arguments.front() + '"';
+    if (!arguments.isEmpty()) line += QStringLiteral(" \"") + arguments.front() + '"';
     return line;
 }
 
 int RunProgram(QApplication &app, const QString &commandLine) {
     QApplication::setApplicationName(QStringLiteral("Calvoran Player"));
-    (void)commandLine; // read by the playlist window once it keeps entries
+    auto tagReader = std::make_unique<Tid3v2tag>();
+    PlaylistTagReader = tagReader.get();
 
     auto form1 = std::make_unique<TForm1>();
     Form1 = form1.get();
@@ -41,7 +44,11 @@ int RunProgram(QApplication &app, const QString &commandLine) {
 
     auto id = std::make_unique<Tid32>();
     id32 = id.get();
-    auto form2 = std::make_unique<TForm2>();
+    EngineSetup engine;
+    engine.displays = form1.get();
+    engine.commandLine = commandLine;
+    engine.id3Window = id.get();
+    auto form2 = std::make_unique<TForm2>(engine);
     Form2 = form2.get();
     auto form5 = std::make_unique<TForm5>();
     Form5 = form5.get();
@@ -96,6 +103,8 @@ int RunProgram(QApplication &app, const QString &commandLine) {
     eq.reset();
     VSXlab = nullptr;
     vsx.reset();
+    PlaylistTagReader = nullptr;
+    tagReader.reset();
     return rc;
 }
 

@@ -1,8 +1,599 @@
 #include "PlaylistWindow.h"
 
+#include "EngineDisplays.h"
+#include "FileDialogs.h"
+#include "PlaylistTagReader.h"
+#include "TagInfo.h"
+#include "bass_fx.h"
+#include "model/M3uFormat.h"
+#include "model/PlaylistRules.h"
 #include "platform/CreationLog.h"
+#include "platform/Dialogs.h"
+#include "platform/Paths.h"
+#include "platform/Text.h"
+#include "tags/id3.h"
+#include "tags/id3v2.h"
+#include "widgets/TVrTimer.h"
 
-TForm2::TForm2(QWidget *parent) : QWidget(parent) {
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QMimeData>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QUrl>
+#include <cmath>
+
+using calvoran::EngineDisplays;
+using calvoran::TVrTimer;
+
+namespace {
+
+constexpr int kDesignWidth = 235;
+constexpr int kDesignHeight = 368;
+constexpr int kStatusHeight = 17;
+constexpr int kTitleMinWidth = 150;
+constexpr int kLevelInterval = 30;
+constexpr int kModuleNameMax = 255;
+
+const QString kAddFilter = QStringLiteral(
+    "Calvoran Playable Files|*.mp1;*.mp2;*.mp3;*.mod;*.xm;*.mtm;*.s3m;*.ogg;*.wav|File streams|"
+    "*.mp1;*.mp2;*.mp3;*.ogg;*.wav|MOD Music|*.xm;*.it;*.mod;*.mtm;*.s3m");
+const QString kM3uFilter = QStringLiteral("M3U Playlist|*.m3u");
+
+// Stands in for the main window when the playlist window is made on its own (tests, tools).
+class NoDisplays : public EngineDisplays {
+public:
+    void setTitleText(const QString &) override {}
+    void setTitleAutoScroll(bool) override {}
+    void setLevels(int, int) override {}
+    void setTimeText(const QString &) override {}
+    void setPositionMax(int) override {}
+    void setPosition(int) override {}
+    TVrTimer *endOfTrackTimer() override { return nullptr; }
+    TVrTimer *positionTimer() override { return nullptr; }
+    int volumePosition() const override { return 0; }
+    bool use3D() const override { return false; }
+    void setCurrentIndex(int) override {}
+    QString GetCMDLineFile(const QString &) override { return {}; }
+    void popupMainMenu(const QPoint &) override {}
+};
+
+void enableTimer(TVrTimer *timer, bool on) {
+    if (timer) timer->setEnabled(on);
+}
+
+QByteArray fileArg(const QString &path) {
+    return QFile::encodeName(path);
+}
+
+QString minutesSeconds(float seconds) {
+    const int minutes = static_cast<int>(seconds / 60);
+    const int rest = static_cast<int>(seconds - static_cast<float>(minutes) * 60);
+    return QString::number(minutes) + ':' + QString::number(rest);
+}
+
+} // namespace
+
+TForm2::TForm2(QWidget *parent) : TForm2(calvoran::EngineSetup{}, parent) {}
+
+TForm2::TForm2(const calvoran::EngineSetup &setup, QWidget *parent)
+    : QWidget(parent, Qt::Tool), displays_(setup.displays), id3Window_(setup.id3Window),
+      timer1_(std::make_unique<TVrTimer>()) {
     calvoran::noteCreated("TForm2");
+    if (!displays_) {
+        ownDisplays_ = std::make_unique<NoDisplays>();
+        displays_ = ownDisplays_.get();
+    }
     setWindowTitle(QStringLiteral("Calvoran PlayList"));
+    setMinimumSize(25, 10);
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    setPalette(pal);
+    setAcceptDrops(true);
+    buildControls();
+    resize(kDesignWidth, kDesignHeight);
+    FormResize();
+
+    timer1_->setTimerType(calvoran::TTimerType::ttSystem);
+    timer1_->setEnabled(false);
+    timer1_->setInterval(kLevelInterval);
+    timer1_->setOnTimer([this] { Timer1Timer(); });
+
+    initialiseEngine(setup);
+}
+
+TForm2::~TForm2() {
+    timer1_->setEnabled(false);
+    BASS_Free();
+    BASS_FX_Free();
+}
+
+void TForm2::buildControls() {
+    list_ = new QTreeWidget(this);
+    list_->setColumnCount(2);
+    list_->setHeaderLabels({QStringLiteral("Title"), QStringLiteral("Filename")});
+    list_->setRootIsDecorated(false);
+    list_->setUniformRowHeights(true);
+    list_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    list_->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    list_->setToolTip(QStringLiteral("DoubleClick the song to play"));
+    list_->setCursor(Qt::PointingHandCursor);
+    list_->setMouseTracking(true);
+    list_->setFont(QFont(QStringLiteral("Arial"), 8));
+    list_->setStyleSheet(QStringLiteral("QTreeWidget { color: blue; } QTreeWidget::item:hover { "
+                                        "text-decoration: underline; }"));
+    QPalette listPal = list_->palette();
+    // The selection stays visible when the list loses focus.
+    listPal.setColor(QPalette::Inactive, QPalette::Highlight,
+                     listPal.color(QPalette::Active, QPalette::Highlight));
+    listPal.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                     listPal.color(QPalette::Active, QPalette::HighlightedText));
+    list_->setPalette(listPal);
+    QHeaderView *header = list_->header();
+    header->setStretchLastSection(false);
+    header->setMinimumSectionSize(1);
+    header->setSectionResizeMode(1, QHeaderView::Fixed);
+    header->resizeSection(1, 1);
+    list_->setContextMenuPolicy(Qt::CustomContextMenu);
+    list_->viewport()->installEventFilter(this);
+
+    popup1_ = new QMenu(this);
+    QMenu *addFiles = popup1_->addMenu(QStringLiteral("Add File(s)"));
+    connect(addFiles->addAction(QStringLiteral("Add &File")), &QAction::triggered, this,
+            [this] { AddFile1Click(); });
+    connect(addFiles->addAction(QStringLiteral("Add D&irectory")), &QAction::triggered, this,
+            [this] { AddDirectory1Click(); });
+    connect(popup1_->addAction(QStringLiteral("Add &Internet Stream")), &QAction::triggered, this,
+            [this] { AddStream1Click(); });
+    connect(popup1_->addAction(QStringLiteral("Open Playlist")), &QAction::triggered, this,
+            [this] { OpenPlaylist1Click(); });
+
+    popup2_ = new QMenu(this);
+    connect(popup2_->addAction(QStringLiteral("Remove All")), &QAction::triggered, this,
+            [this] { RemoveAll1Click(); });
+    connect(popup2_->addAction(QStringLiteral("Remove Selected")), &QAction::triggered, this,
+            [this] { RemoveSelected1Click(); });
+
+    popup3_ = new QMenu(this);
+    connect(popup3_->addAction(QStringLiteral("Save Playlist")), &QAction::triggered, this,
+            [this] { SavePlaylist1Click(); });
+
+    connect(list_, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &pos) { popup2_->popup(list_->viewport()->mapToGlobal(pos)); });
+
+    const auto makeButton = [this](const QString &text, const QString &hint, QMenu *menu) {
+        auto *button = new QToolButton(this);
+        button->setText(text);
+        button->setToolTip(hint);
+        button->setAutoRaise(true);
+        connect(button, &QToolButton::clicked, this, [menu] { menu->popup(QCursor::pos()); });
+        return button;
+    };
+    addBtn_ = makeButton(QStringLiteral("+"), QStringLiteral("Add Files"), popup1_);
+    delBtn_ = makeButton(QStringLiteral("-"), QStringLiteral("Delete"), popup2_);
+    saveBtn_ = makeButton(QStringLiteral("S"), QStringLiteral("Save Playlist"), popup3_);
+
+    logo_ = new QLabel(QStringLiteral("Calvoran"), this);
+    logo_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+    statusBar_ = new QStatusBar(this);
+    statusBar_->setSizeGripEnabled(false);
+    const std::array<int, 2> widths = {60, 50};
+    for (size_t i = 0; i < panels_.size(); ++i) {
+        panels_[i] = new QLabel(statusBar_);
+        panels_[i]->setFixedWidth(widths[i]);
+        statusBar_->addWidget(panels_[i]);
+    }
+}
+
+void TForm2::initialiseEngine(const calvoran::EngineSetup &setup) {
+    const DWORD version = setup.version ? setup.version() : BASS_GetVersion();
+    if (version != 2) {
+        ShowEngineError(QStringLiteral("BASS version 2.0 was not loaded"));
+        return;
+    }
+    engineReady_ = true;
+    if (!BASS_Init(1, 44100, displays_->use3D() ? BASS_DEVICE_3D : 0, nullptr, nullptr))
+        ShowEngineError(QStringLiteral("Can't initialize digital sound system"));
+    BASS_Start();
+    BASS_SetVolume(static_cast<DWORD>(displays_->volumePosition()));
+    StopPlayback();
+
+    const QString commandFile = displays_->GetCMDLineFile(setup.commandLine);
+    if (calvoran::PlaylistRules::isCommandLineMp3(commandFile)) {
+        LoadTagInfo(commandFile);
+        AppendEntry(EntryCaption(EntryCount()), QFileInfo(commandFile).absoluteFilePath());
+    }
+
+    const QString listFile = setup.playlistFile.isEmpty()
+                                 ? calvoran::programFolder() + QStringLiteral("playlist.m3u")
+                                 : setup.playlistFile;
+    // A first start has no saved list: that is an empty playlist, not an error.
+    if (QFileInfo::exists(listFile) && !ReadPlaylistFile(listFile)) return;
+
+    QCoreApplication::processEvents();
+    displays_->setLevels(0, 0);
+}
+
+// ---- engine -------------------------------------------------------------------------------------
+
+void TForm2::ShowEngineError(const QString &message) {
+    calvoran::messageBox(
+        this, message + QStringLiteral("\r\n(error code: ") + QString::number(BASS_ErrorGetCode()) + ')',
+        QStringLiteral("Error"), calvoran::MsgIcon::Error);
+}
+
+void TForm2::PlayPath(const QString &path, int position) {
+    const HMUSIC probe = BASS_MusicLoad(FALSE, fileArg(path).constData(), 0, 0, 0, 0);
+    if (probe) {
+        // The probe only classifies; keeping it would hold a second copy of the module.
+        BASS_MusicFree(probe);
+        PlayModule(position, path);
+    } else {
+        PlayStream(path);
+    }
+}
+
+void TForm2::PlayStream(const QString &path) {
+    LoadTagInfo(path);
+    const int selected = SelectedPosition();
+    if (selected >= 0) {
+        displays_->setTitleText(calvoran::fromAnsi(EntryCaptionAt(selected)));
+        displays_->setTitleAutoScroll(true);
+    }
+    if (BASS_ChannelIsActive(CurrentChannel) == BASS_ACTIVE_PLAYING) {
+        BASS_StreamFree(CurrentChannel);
+        BASS_MusicFree(CurrentModule);
+    }
+    CurrentChannel = BASS_StreamCreateFile(FALSE, fileArg(path).constData(), 0, 0, BASS_MP3_SETPOS);
+
+    // A file that does not open has no length; it shows 0:0 rather than the error value.
+    double seconds =
+        CurrentChannel ? BASS_ChannelBytes2Seconds(CurrentChannel, BASS_StreamGetLength(CurrentChannel)) : 0;
+    if (!(seconds >= 0)) seconds = 0;
+    displays_->setPositionMax(static_cast<int>(std::lround(seconds)));
+    setStatus(0, QStringLiteral("Total: ") + minutesSeconds(static_cast<float>(seconds)));
+
+    BASS_StreamPlay(CurrentChannel, FALSE, 0);
+    for (HFX &fx : ParamEqEffects)
+        fx = BASS_ChannelSetFX(CurrentChannel, BASS_FX_PARAMEQ);
+    enablePlaybackTimers();
+}
+
+void TForm2::PlayModule(int position) {
+    const int selected = SelectedPosition();
+    PlayModule(position, selected >= 0 ? EntryLocation(selected) : QString());
+}
+
+void TForm2::PlayModule(int position, const QString &path) {
+    BASS_StreamFree(CurrentChannel);
+    BASS_MusicFree(CurrentModule);
+    const int selected = SelectedPosition();
+    const QString location = selected >= 0 ? EntryLocation(selected) : path;
+    CurrentModule = BASS_MusicLoad(FALSE, fileArg(location).constData(), 0, 0, BASS_MUSIC_RAMP, 0);
+    // The timers poll CurrentChannel; with the module there they follow it to its end.
+    CurrentChannel = CurrentModule;
+    if (position >= 0 && !BASS_MusicPlay(CurrentModule)) ShowEngineError(QStringLiteral("Can't play music"));
+
+    const DWORD length = CurrentModule ? BASS_MusicGetLength(CurrentModule, FALSE) : 0;
+    setStatus(0, QStringLiteral("Total: ") + QString::number(length));
+    const char *name = CurrentModule ? BASS_MusicGetName(CurrentModule) : nullptr;
+    std::string title = name ? std::string(name) : std::string();
+    if (title.size() > kModuleNameMax) title.resize(kModuleNameMax);
+    displays_->setTitleText(calvoran::fromAnsi(title));
+
+    enablePlaybackTimers();
+    displays_->setTitleAutoScroll(true);
+}
+
+void TForm2::StopPlayback() {
+    BASS_StreamFree(CurrentChannel);
+    BASS_MusicFree(CurrentModule);
+    enableTimer(displays_->endOfTrackTimer(), false);
+    timer1_->setEnabled(false);
+    enableTimer(displays_->positionTimer(), false);
+    displays_->setLevels(0, 0);
+    displays_->setPosition(0);
+    displays_->setTimeText(QStringLiteral("0:0"));
+    setStatus(1, QStringLiteral("Played: 0:0"));
+}
+
+void TForm2::Timer1Timer() {
+    if (BASS_ChannelIsActive(CurrentChannel) != BASS_ACTIVE_PLAYING) return;
+    const DWORD level = BASS_ChannelGetLevel(CurrentChannel);
+    displays_->setLevels(static_cast<int>(level & 0xFFFF), static_cast<int>(level >> 16));
+}
+
+void TForm2::enablePlaybackTimers() {
+    timer1_->setEnabled(true);
+    enableTimer(displays_->endOfTrackTimer(), true);
+    enableTimer(displays_->positionTimer(), true);
+}
+
+double TForm2::MeasureSeconds(const QString &path) {
+    // Decode-only: measuring must not start or disturb playback.
+    const HSTREAM stream = BASS_StreamCreateFile(FALSE, fileArg(path).constData(), 0, 0, BASS_STREAM_DECODE);
+    if (!stream) return -1;
+    const double seconds = BASS_ChannelBytes2Seconds(stream, BASS_StreamGetLength(stream));
+    BASS_StreamFree(stream);
+    return seconds;
+}
+
+// ---- entries ------------------------------------------------------------------------------------
+
+void TForm2::LoadTagInfo(const QString &path) {
+    writeTagFields(path, {});
+    if (!PlaylistTagReader) {
+        Tid3v2tag reader;
+        writeTagFields(path, calvoran::TagInfo::read(reader, path));
+        return;
+    }
+    writeTagFields(path, calvoran::TagInfo::read(*PlaylistTagReader, path));
+}
+
+void TForm2::writeTagFields(const QString &path, const calvoran::TagFields &fields) {
+    lastTags_ = fields;
+    if (id3Window_)
+        id3Window_->setFields(path, {fields.Title, fields.Artist, fields.Album, fields.Year, fields.Genre,
+                                     fields.Track, fields.Comment});
+}
+
+calvoran::TagFields TForm2::readTagFields() const {
+    if (!id3Window_) return lastTags_;
+    // The caption is read back from the boxes, as every other part that titles entries does.
+    const Tid32::Fields f = id3Window_->fields();
+    return {f.Title, f.Artist, f.Album, f.Year, f.Genre, f.Comment, f.Track};
+}
+
+std::string TForm2::EntryCaption(int position) const {
+    const calvoran::TagFields fields = readTagFields();
+    return calvoran::PlaylistRules::entryCaption(position, fields.Artist, fields.Title);
+}
+
+void TForm2::AppendEntry(const std::string &caption, const QString &location, bool withIcon) {
+    auto *item = new QTreeWidgetItem(list_, {calvoran::fromAnsi(caption), location});
+    if (withIcon) item->setIcon(0, style()->standardIcon(QStyle::SP_MediaPlay));
+}
+
+int TForm2::EntryCount() const {
+    return list_->topLevelItemCount();
+}
+
+int TForm2::SelectedPosition() const {
+    int lowest = -1;
+    for (QTreeWidgetItem *item : list_->selectedItems()) {
+        const int index = list_->indexOfTopLevelItem(item);
+        if (lowest < 0 || index < lowest) lowest = index;
+    }
+    return lowest;
+}
+
+void TForm2::SelectPosition(int position) {
+    QTreeWidgetItem *item = list_->topLevelItem(position);
+    list_->clearSelection();
+    if (!item) return;
+    item->setSelected(true);
+    list_->setCurrentItem(item, 0, QItemSelectionModel::NoUpdate);
+}
+
+QString TForm2::EntryLocation(int position) const {
+    const QTreeWidgetItem *item = list_->topLevelItem(position);
+    return item ? item->text(1) : QString();
+}
+
+std::string TForm2::EntryCaptionAt(int position) const {
+    const QTreeWidgetItem *item = list_->topLevelItem(position);
+    return item ? calvoran::toAnsi(item->text(0)) : std::string();
+}
+
+void TForm2::ScrollBy(int pixels) {
+    QScrollBar *bar = list_->verticalScrollBar();
+    bar->setValue(bar->value() + pixels);
+}
+
+QString TForm2::StatusText(int panel) const {
+    return panel >= 0 && panel < static_cast<int>(panels_.size())
+               ? panels_[static_cast<size_t>(panel)]->text()
+               : QString();
+}
+
+void TForm2::setStatus(int panel, const QString &text) {
+    panels_[static_cast<size_t>(panel)]->setText(text);
+}
+
+// ---- handlers -----------------------------------------------------------------------------------
+
+void TForm2::AddFile1Click() {
+    const QString chosen = calvoran::chooseFile(
+        this,
+        {calvoran::FileDialogRequest::Kind::Open, QStringLiteral("Add File to Playlist"), kAddFilter, {}});
+    if (chosen.isEmpty()) return;
+    repaint();
+    LoadTagInfo(chosen);
+    AppendEntry(EntryCaption(EntryCount()), QFileInfo(chosen).absoluteFilePath());
+    QCoreApplication::processEvents();
+}
+
+void TForm2::AddDirectory1Click() {
+    if (onAddDirectory_) onAddDirectory_();
+}
+
+void TForm2::AddStream1Click() {
+    if (onAddStream_) onAddStream_();
+}
+
+void TForm2::FilesDropped(const QStringList &fileNames) {
+    for (const QString &name : fileNames) {
+        if (!calvoran::PlaylistRules::isDroppableMusic(name)) {
+            calvoran::messageBox(this, QStringLiteral("The dropped file is not a valid music file!..."),
+                                 QStringLiteral("Error"), calvoran::MsgIcon::Error);
+            continue;
+        }
+        LoadTagInfo(name);
+        AppendEntry(EntryCaption(EntryCount()), name);
+    }
+    QCoreApplication::processEvents();
+}
+
+void TForm2::list1dbl() {
+    const int selected = SelectedPosition();
+    if (selected < 0) return;
+    StopPlayback();
+    displays_->setCurrentIndex(selected);
+    PlayPath(EntryLocation(selected), selected);
+    enableTimer(displays_->endOfTrackTimer(), true);
+}
+
+void TForm2::RemoveSelected1Click() {
+    qDeleteAll(list_->selectedItems());
+}
+
+void TForm2::RemoveAll1Click() {
+    list_->clear();
+}
+
+void TForm2::FormResize() {
+    const int w = width();
+    const int h = height();
+    list_->setGeometry(0, 0, std::max(0, w - 10), std::max(0, h - 70));
+    addBtn_->setGeometry(0, h - 73, 28, 20);
+    delBtn_->setGeometry(25, h - 73, 28, 20);
+    saveBtn_->setGeometry(50, h - 73, 28, 20);
+    logo_->setGeometry(std::max(0, w - 89), h - 70, 81, 28);
+    statusBar_->setGeometry(0, h - kStatusHeight, w, kStatusHeight);
+
+    // "Title" takes the width the hidden "Filename" column leaves, never less than 150.
+    QHeaderView *header = list_->header();
+    const int room = list_->viewport()->width() - 1;
+    if (room >= kTitleMinWidth) {
+        header->setSectionResizeMode(0, QHeaderView::Stretch);
+    } else {
+        header->setSectionResizeMode(0, QHeaderView::Interactive);
+        header->resizeSection(0, kTitleMinWidth);
+    }
+}
+
+void TForm2::resizeEvent(QResizeEvent *event) {
+    QWidget::resizeEvent(event);
+    FormResize();
+}
+
+void TForm2::dragEnterEvent(QDragEnterEvent *event) {
+    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void TForm2::dropEvent(QDropEvent *event) {
+    QStringList names;
+    for (const QUrl &url : event->mimeData()->urls())
+        if (url.isLocalFile()) names << url.toLocalFile();
+    event->acceptProposedAction();
+    FilesDropped(names);
+}
+
+void TForm2::contextMenuEvent(QContextMenuEvent *event) {
+    displays_->popupMainMenu(event->globalPos());
+}
+
+bool TForm2::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == list_->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+        // Let the list select the row under the mouse first, as a double click does.
+        const bool handled = QWidget::eventFilter(watched, event);
+        QMetaObject::invokeMethod(
+            this, [this] { list1dbl(); }, Qt::QueuedConnection);
+        return handled;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// ---- playlist file ------------------------------------------------------------------------------
+
+QString TForm2::NormalizeLocation(const QString &line) {
+    return calvoran::M3uFormat::normalizeLocation(line);
+}
+
+void TForm2::WritePlaylistFile(const QString &fileName) {
+    writeFile(fileName, true);
+}
+
+void TForm2::writeFile(const QString &fileName, bool withContent) {
+    std::vector<calvoran::M3uEntry> entries;
+    entries.reserve(static_cast<size_t>(EntryCount()));
+    for (int i = 0; i < EntryCount(); ++i)
+        entries.push_back({EntryCaptionAt(i), EntryLocation(i)});
+
+    // The list is written at close, after the library was released; measuring then needs it back,
+    // on the silent device, or every length would be the failure value.
+    BASS_ChannelIsActive(0);
+    const bool borrowLibrary = withContent && BASS_ErrorGetCode() == BASS_ERROR_INIT;
+    if (borrowLibrary) BASS_Init(0, 44100, 0, nullptr, nullptr);
+
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    repaint();
+    const auto result =
+        calvoran::M3uFormat::writeFile(fileName, entries, &TForm2::MeasureSeconds, withContent);
+    if (borrowLibrary) BASS_Free();
+    QCoreApplication::processEvents();
+    QApplication::restoreOverrideCursor();
+    // A write that failed half-way is reported too: the old file is still there, the new one is not.
+    if (result != calvoran::M3uFormat::WriteResult::Ok) {
+        QWidget *owner = QApplication::activeWindow() ? QApplication::activeWindow() : this;
+        calvoran::messageBox(owner, QStringLiteral("Can't write the chosen file..."),
+                             QStringLiteral("Write-Error"), calvoran::MsgIcon::Error);
+    }
+}
+
+void TForm2::SavePlaylist1Click() {
+    const QString chosen =
+        calvoran::chooseFile(this, {calvoran::FileDialogRequest::Kind::Save, QStringLiteral("Save Playlist"),
+                                    kM3uFilter, QStringLiteral("m3u")});
+    if (chosen.isEmpty()) return;
+    const QString full = QFileInfo(chosen).absoluteFilePath();
+    // Under another extension the file is made, but left empty.
+    const bool isM3u = calvoran::PlaylistRules::extension(full).trimmed().toLower() == QLatin1String(".m3u");
+    writeFile(full, isM3u);
+}
+
+void TForm2::OpenPlaylist1Click() {
+    const QString chosen =
+        calvoran::chooseFile(this, {calvoran::FileDialogRequest::Kind::Open, QStringLiteral("Open Playlist"),
+                                    kM3uFilter, QStringLiteral("m3u")});
+    if (!chosen.isEmpty()) ReadPlaylistFile(chosen);
+}
+
+bool TForm2::ReadPlaylistFile(const QString &fileName) {
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        calvoran::showError(
+            QStringLiteral("Cannot open file \"%1\". %2")
+                .arg(QDir::toNativeSeparators(QFileInfo(fileName).absoluteFilePath()), file.errorString()));
+        return false;
+    }
+    const calvoran::M3uContent content = calvoran::M3uFormat::parse(file.readAll());
+    // A title without a location at its index is left out: it names nothing to play.
+    const size_t count = std::min(content.titles.size(), content.locations.size());
+    QList<QTreeWidgetItem *> items;
+    items.reserve(static_cast<qsizetype>(count));
+    const QIcon icon = style()->standardIcon(QStyle::SP_MediaPlay);
+    for (size_t i = 0; i < count; ++i) {
+        auto *item = new QTreeWidgetItem(
+            {calvoran::fromAnsi(content.titles[i]), NormalizeLocation(content.locations[i])});
+        item->setIcon(0, icon);
+        items.push_back(item);
+    }
+    list_->addTopLevelItems(items);
+    QCoreApplication::processEvents();
+    return true;
 }

@@ -1,0 +1,3 @@
+#include "PlaylistTagReader.h"
+
+Tid3v2tag *PlaylistTagReader = nullptr;

@@ -1,0 +1,139 @@
+#include "M3uFormat.h"
+
+#include "platform/Text.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStringDecoder>
+#include <cmath>
+#include <cstdlib>
+
+namespace calvoran {
+
+namespace {
+
+bool isBlank(char c) {
+    return static_cast<unsigned char>(c) <= ' ';
+}
+
+std::string_view trimmed(std::string_view s) {
+    while (!s.empty() && isBlank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && isBlank(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+
+bool startsWithNoCase(std::string_view s, std::string_view upperPrefix) {
+    if (s.size() < upperPrefix.size()) return false;
+    for (size_t i = 0; i < upperPrefix.size(); ++i) {
+        char c = s[i];
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        if (c != upperPrefix[i]) return false;
+    }
+    return true;
+}
+
+// A line break inside a field would end the line early and shift every later pairing.
+std::string oneLine(std::string text) {
+    for (char &c : text)
+        if (c == '\r' || c == '\n') c = ' ';
+    return text;
+}
+
+bool isExistingFile(const QString &location) {
+    const QFileInfo info(location);
+    return !location.isEmpty() && info.exists() && !info.isDir();
+}
+
+} // namespace
+
+std::string M3uFormat::lengthText(long long seconds) {
+    std::string digits = std::to_string(seconds < 0 ? -seconds : seconds);
+    if (digits.size() < 3) digits.insert(0, 3 - digits.size(), '0');
+    return seconds < 0 ? '-' + digits : digits;
+}
+
+QByteArray M3uFormat::encodeLocation(const QString &location) {
+    return QFile::encodeName(location);
+}
+
+QString M3uFormat::decodeLocation(const QByteArray &bytes) {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8(bytes);
+    if (!utf8.hasError()) return text;
+    return fromAnsi(bytes.toStdString());
+}
+
+QByteArray M3uFormat::compose(const std::vector<M3uEntry> &entries, const LengthOf &lengthOf) {
+    QByteArray out("#EXTM3U\r\n");
+    for (const M3uEntry &entry : entries) {
+        if (!isExistingFile(entry.location)) continue;
+        const QByteArray location = encodeLocation(entry.location);
+        if (location.contains('\r') || location.contains('\n'))
+            continue; // a file name no line-based file can hold
+        const double seconds = lengthOf ? lengthOf(entry.location) : -1.0;
+        const long long rounded = std::isfinite(seconds) ? std::llround(seconds) : -1;
+        out += "#EXTINF:";
+        out += lengthText(rounded).c_str();
+        out += ',';
+        out += QByteArray::fromStdString(oneLine(entry.caption));
+        out += "\r\n";
+        out += location;
+        out += "\r\n";
+    }
+    return out;
+}
+
+M3uContent M3uFormat::parse(const QByteArray &data) {
+    M3uContent content;
+    const std::string_view all(data.constData(), static_cast<size_t>(data.size()));
+    size_t pos = 0;
+    while (pos < all.size()) {
+        size_t end = all.find_first_of("\r\n", pos);
+        if (end == std::string_view::npos) end = all.size();
+        const std::string_view line = all.substr(pos, end - pos);
+        pos = end;
+        if (pos < all.size())
+            pos += (all[pos] == '\r' && pos + 1 < all.size() && all[pos + 1] == '\n') ? 2 : 1;
+
+        const std::string_view t = trimmed(line);
+        if (t.empty() || t.front() != '#') {
+            content.locations.push_back(
+                decodeLocation(QByteArray(line.data(), static_cast<qsizetype>(line.size()))));
+        } else if (startsWithNoCase(t, "#EXTINF:")) {
+            const size_t comma = line.find(',');
+            content.titles.emplace_back(comma == std::string_view::npos ? line : line.substr(comma + 1));
+        }
+    }
+    return content;
+}
+
+M3uFormat::WriteResult M3uFormat::writeFile(const QString &fileName, const std::vector<M3uEntry> &entries,
+                                            const LengthOf &lengthOf, bool withContent) {
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly)) return WriteResult::CannotCreate;
+    if (withContent) {
+        const QByteArray text = compose(entries, lengthOf);
+        if (file.write(text) != text.size()) {
+            file.cancelWriting();
+            return WriteResult::Failed;
+        }
+    }
+    return file.commit() ? WriteResult::Ok : WriteResult::Failed;
+}
+
+QString M3uFormat::normalizeLocation(const QString &line) {
+    const QString text = line.trimmed();
+    const QString upper = text.toUpper();
+    // HTTPS is added to the two schemes of old so a secure address is never turned into a path.
+    if (upper.startsWith(QLatin1String("HTTP://")) || upper.startsWith(QLatin1String("HTTPS://")) ||
+        upper.startsWith(QLatin1String("FTP://")))
+        return text;
+    if (!text.isEmpty() && QFileInfo::exists(text)) return text;
+    return QDir::cleanPath(QDir::current().absoluteFilePath(text));
+}
+
+} // namespace calvoran

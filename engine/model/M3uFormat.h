@@ -1,0 +1,51 @@
+#pragma once
+#include <QByteArray>
+#include <QString>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace calvoran {
+
+// One playlist row as the file holds it: caption in 8-bit (Windows-1252) bytes, location as a path
+// or a stream address.
+struct M3uEntry {
+    std::string caption;
+    QString location;
+};
+
+// What a read found, before titles and locations are paired by index.
+struct M3uContent {
+    std::vector<std::string> titles;
+    std::vector<QString> locations; // raw lines, not yet normalised
+};
+
+// The extended M3U text the playlist is kept in: "#EXTM3U", then "#EXTINF:" + length + "," + caption
+// and the location per entry, every line ended by CR LF. No windows, no audio: the length of an
+// entry comes from the caller.
+class M3uFormat {
+public:
+    enum class WriteResult { Ok, CannotCreate, Failed };
+    using LengthOf = std::function<double(const QString &location)>;
+
+    // The "#000" pattern: at least three digits, leading zeros.
+    static std::string lengthText(long long seconds);
+    // File names keep the file system's bytes; anything else read back is taken as Windows-1252.
+    static QByteArray encodeLocation(const QString &location);
+    static QString decodeLocation(const QByteArray &bytes);
+
+    // The whole file for the entries whose location is an existing file.
+    static QByteArray compose(const std::vector<M3uEntry> &entries, const LengthOf &lengthOf);
+    static M3uContent parse(const QByteArray &data);
+
+    // Writes beside the target and renames over it, so a failed write leaves the old file whole.
+    // Without content the file is created empty.
+    static WriteResult writeFile(const QString &fileName, const std::vector<M3uEntry> &entries,
+                                 const LengthOf &lengthOf, bool withContent = true);
+
+    // A location line tidied: trimmed; addresses and existing files as they are, anything else made
+    // a full path against the current folder.
+    static QString normalizeLocation(const QString &line);
+};
+
+} // namespace calvoran

@@ -1,0 +1,186 @@
+#include "engine/model/M3uFormat.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <stdexcept>
+
+using calvoran::M3uContent;
+using calvoran::M3uEntry;
+using calvoran::M3uFormat;
+
+namespace {
+
+QString touch(const QTemporaryDir &dir, const QString &name, const QByteArray &content = "x") {
+    const QString path = dir.filePath(name);
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
+    f.write(content);
+    return path;
+}
+
+QByteArray readAll(const QString &path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+} // namespace
+
+TEST(M3uFormat, LengthUsesAtLeastThreeDigits) {
+    EXPECT_EQ(M3uFormat::lengthText(5), "005");
+    EXPECT_EQ(M3uFormat::lengthText(0), "000");
+    EXPECT_EQ(M3uFormat::lengthText(245), "245");
+    EXPECT_EQ(M3uFormat::lengthText(3723), "3723");
+    EXPECT_EQ(M3uFormat::lengthText(-1), "-001");
+}
+
+TEST(M3uFormat, TwoFilesMakeExactlyFiveLinesAndReadBackTheSame) {
+    QTemporaryDir dir;
+    const QString a = touch(dir, "a.mp3");
+    const QString b = touch(dir, "b.mp3");
+    const std::vector<M3uEntry> entries = {{"1. Artist - Song", a}, {"2. Other - Tune", b}};
+    const auto lengthOf = [&](const QString &p) { return p == a ? 245.4 : 4.6; };
+
+    const QByteArray text = M3uFormat::compose(entries, lengthOf);
+    const QByteArray expected = "#EXTM3U\r\n#EXTINF:245,1. Artist - Song\r\n" + QFile::encodeName(a) +
+                                "\r\n#EXTINF:005,2. Other - Tune\r\n" + QFile::encodeName(b) + "\r\n";
+    EXPECT_EQ(text, expected);
+
+    const M3uContent back = M3uFormat::parse(text);
+    ASSERT_EQ(back.titles.size(), 2u);
+    ASSERT_EQ(back.locations.size(), 2u);
+    EXPECT_EQ(back.titles[0], "1. Artist - Song");
+    EXPECT_EQ(back.titles[1], "2. Other - Tune");
+    EXPECT_EQ(back.locations[0], a);
+    EXPECT_EQ(back.locations[1], b);
+}
+
+TEST(M3uFormat, StreamsAndMissingFilesAreLeftOut) {
+    QTemporaryDir dir;
+    const std::vector<M3uEntry> entries = {{"1. Radio", "http://127.0.0.1:8000/live"},
+                                           {"2. Gone", dir.filePath("missing.mp3")},
+                                           {"3. Folder", dir.path()}};
+    int measured = 0;
+    EXPECT_EQ(M3uFormat::compose(entries, [&](const QString &) { return ++measured; }), "#EXTM3U\r\n");
+    EXPECT_EQ(measured, 0);
+}
+
+TEST(M3uFormat, ReadingSplitsDirectivesTitlesAndLocations) {
+    // Plain M3U: locations only, so there is no title to pair them with.
+    const M3uContent plain = M3uFormat::parse("/music/a.mp3\r\n/music/b.mp3\r\n");
+    EXPECT_TRUE(plain.titles.empty());
+    EXPECT_EQ(plain.locations.size(), 2u);
+
+    // Commas after the first belong to the caption; a line without comma is a title as a whole.
+    const M3uContent commas = M3uFormat::parse("#EXTINF:010,3. A, B - C\r\n#EXTINF:no comma\r\n");
+    ASSERT_EQ(commas.titles.size(), 2u);
+    EXPECT_EQ(commas.titles[0], "3. A, B - C");
+    EXPECT_EQ(commas.titles[1], "#EXTINF:no comma");
+
+    // Directives are found after leading blanks and in any letter case; other directives are skipped.
+    const M3uContent mixed = M3uFormat::parse("  #extinf:1,lower\n#EXTM3U\n#PLAYLIST:x\n  /x.mp3  ");
+    ASSERT_EQ(mixed.titles.size(), 1u);
+    EXPECT_EQ(mixed.titles[0], "lower");
+    ASSERT_EQ(mixed.locations.size(), 1u);
+    EXPECT_EQ(mixed.locations[0], "  /x.mp3  ");
+}
+
+TEST(M3uFormat, AnEmptyLineIsALocationAndShiftsThePairing) {
+    const M3uContent c =
+        M3uFormat::parse("#EXTM3U\r\n#EXTINF:001,a\r\n\r\n/p/a.mp3\r\n#EXTINF:002,b\r\n/p/b.mp3\r\n");
+    ASSERT_EQ(c.titles.size(), 2u);
+    ASSERT_EQ(c.locations.size(), 3u);
+    EXPECT_EQ(c.locations[0], "");
+    EXPECT_EQ(c.locations[1], "/p/a.mp3"); // now paired with title "b"
+}
+
+TEST(M3uFormat, LineEndsOfEveryKindAndNoPhantomLastLine) {
+    for (const QByteArray &text : {QByteArray("#EXTINF:1,t\r\n/a\r\n"), QByteArray("#EXTINF:1,t\n/a\n"),
+                                   QByteArray("#EXTINF:1,t\r/a\r"), QByteArray("#EXTINF:1,t\r\n/a")}) {
+        const M3uContent c = M3uFormat::parse(text);
+        ASSERT_EQ(c.titles.size(), 1u) << text.toStdString();
+        EXPECT_EQ(c.titles[0], "t");
+        ASSERT_EQ(c.locations.size(), 1u) << text.toStdString();
+        EXPECT_EQ(c.locations[0], "/a");
+    }
+}
+
+TEST(M3uFormat, CaptionsWithCommasAndEightBitTextSurviveAWriteAndARead) {
+    QTemporaryDir dir;
+    const QString file = touch(dir, QString::fromUtf8("M\xC3\xBCller \xE6\x97\xA5\xE6\x9C\xAC.mp3"));
+    const std::string caption = "3. A, B - C \xE9\x80"; // é and the euro sign in Windows-1252
+    const QByteArray text = M3uFormat::compose({{caption, file}}, [](const QString &) { return 1.0; });
+    EXPECT_TRUE(text.contains("\xE9\x80"));
+    const M3uContent back = M3uFormat::parse(text);
+    ASSERT_EQ(back.titles.size(), 1u);
+    EXPECT_EQ(back.titles[0], caption);
+    ASSERT_EQ(back.locations.size(), 1u);
+    EXPECT_EQ(back.locations[0], file);
+    EXPECT_TRUE(QFile::exists(back.locations[0]));
+}
+
+TEST(M3uFormat, LocationsFromWindowsListsReadAsWindows1252) {
+    EXPECT_EQ(M3uFormat::decodeLocation("C:\\M\xFCsik\\\x80.mp3"),
+              QString::fromUtf8("C:\\M\xC3\xBCsik\\\xE2\x82\xAC.mp3"));
+}
+
+TEST(M3uFormat, LineBreaksInsideAFieldCannotShiftThePairing) {
+    QTemporaryDir dir;
+    const QString ok = touch(dir, "ok.mp3");
+    const QString odd = touch(dir, "odd\nname.mp3");
+    const QByteArray text =
+        M3uFormat::compose({{"1. two\r\nlines", ok}, {"2. odd", odd}}, [](const QString &) { return 1.0; });
+    const M3uContent back = M3uFormat::parse(text);
+    ASSERT_EQ(back.titles.size(), 1u);
+    EXPECT_EQ(back.titles[0], "1. two  lines");
+    ASSERT_EQ(back.locations.size(), 1u);
+    EXPECT_EQ(back.locations[0], ok);
+}
+
+TEST(M3uFormat, WritingReplacesTheFileWholeOrNotAtAll) {
+    QTemporaryDir dir;
+    const QString music = touch(dir, "a.mp3");
+    const QString target = touch(dir, "playlist.m3u", "#EXTM3U\r\n#EXTINF:001,old\r\n/old.mp3\r\n");
+    const QByteArray before = readAll(target);
+
+    // A failure in the middle of writing leaves the previous list as it was, and no stray file.
+    const auto failing = [](const QString &) -> double { throw std::runtime_error("disk gone"); };
+    EXPECT_THROW(M3uFormat::writeFile(target, {{"1. new", music}}, failing), std::runtime_error);
+    EXPECT_EQ(readAll(target), before);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2);
+
+    EXPECT_EQ(M3uFormat::writeFile(target, {{"1. new", music}}, [](const QString &) { return 7.0; }),
+              M3uFormat::WriteResult::Ok);
+    EXPECT_EQ(readAll(target), "#EXTM3U\r\n#EXTINF:007,1. new\r\n" + QFile::encodeName(music) + "\r\n");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2);
+
+    EXPECT_EQ(M3uFormat::writeFile(dir.filePath("no/such/folder/x.m3u"), {}, nullptr),
+              M3uFormat::WriteResult::CannotCreate);
+}
+
+TEST(M3uFormat, WithoutContentTheFileIsCreatedEmpty) {
+    QTemporaryDir dir;
+    const QString music = touch(dir, "a.mp3");
+    const QString target = touch(dir, "list.txt", "old text");
+    EXPECT_EQ(M3uFormat::writeFile(
+                  target, {{"1. a", music}}, [](const QString &) { return 1.0; }, false),
+              M3uFormat::WriteResult::Ok);
+    EXPECT_EQ(readAll(target), QByteArray());
+}
+
+TEST(M3uFormat, NormalizeLocationKeepsAddressesAndFilesAndExpandsTheRest) {
+    QTemporaryDir dir;
+    const QString file = touch(dir, "here.mp3");
+    const QString oldCwd = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    EXPECT_EQ(M3uFormat::normalizeLocation("  http://host:8000/live \t"), "http://host:8000/live");
+    EXPECT_EQ(M3uFormat::normalizeLocation("FTP://host/a.mp3"), "FTP://host/a.mp3");
+    EXPECT_EQ(M3uFormat::normalizeLocation("https://host/a"), "https://host/a");
+    EXPECT_EQ(M3uFormat::normalizeLocation("here.mp3"), "here.mp3");
+    EXPECT_EQ(M3uFormat::normalizeLocation(" " + file + " "), file);
+    EXPECT_EQ(M3uFormat::normalizeLocation("gone.mp3"), QDir(dir.path()).filePath("gone.mp3"));
+    EXPECT_EQ(M3uFormat::normalizeLocation("/a/b/../c.mp3"), "/a/c.mp3");
+    EXPECT_EQ(M3uFormat::normalizeLocation(""), QDir::cleanPath(dir.path()));
+    QDir::setCurrent(oldCwd);
+}

@@ -1,0 +1,216 @@
+#include "EngineFiles.h"
+#include "FormFixture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QMenu>
+#include <QTreeWidget>
+
+namespace {
+
+QByteArray readAll(const QString &path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+// Answers every file dialog with the next name, and keeps the requests.
+struct DialogScript {
+    std::vector<calvoran::FileDialogRequest> requests;
+    std::vector<QString> answers;
+    void install() {
+        calvoran::setFileDialogHook([this](const calvoran::FileDialogRequest &r) {
+            requests.push_back(r);
+            if (answers.empty()) return QString();
+            QString next = answers.front();
+            answers.erase(answers.begin());
+            return next;
+        });
+    }
+};
+
+} // namespace
+
+using PlaylistTest = FormFixture;
+
+TEST_F(PlaylistTest, AddFileTitlesFromTheTagOrTheFileNameAndNeverRenumbers) {
+    const EngineFiles &files = engineFiles();
+    TForm2 &f = make();
+    DialogScript dialogs;
+    dialogs.answers = {files.mp3Tagged, files.mp3Plain, files.mp3Tagged, "", files.mp3Plain};
+    dialogs.install();
+
+    f.AddFile1Click();
+    ASSERT_EQ(dialogs.requests.size(), 1u);
+    EXPECT_EQ(dialogs.requests[0].title, "Add File to Playlist");
+    EXPECT_EQ(dialogs.requests[0].filter,
+              "Calvoran Playable Files|*.mp1;*.mp2;*.mp3;*.mod;*.xm;*.mtm;*.s3m;*.ogg;*.wav|File streams|"
+              "*.mp1;*.mp2;*.mp3;*.ogg;*.wav|MOD Music|*.xm;*.it;*.mod;*.mtm;*.s3m");
+    f.AddFile1Click();
+    f.AddFile1Click();
+    f.AddFile1Click(); // cancelled
+    ASSERT_EQ(f.EntryCount(), 3);
+    EXPECT_EQ(f.EntryCaptionAt(0), "1. Artist - Song");
+    EXPECT_EQ(f.EntryLocation(0), files.mp3Tagged);
+    EXPECT_EQ(f.EntryCaptionAt(1), "2. plain - ");
+    EXPECT_EQ(f.EntryCaptionAt(2), "3. Artist - Song");
+
+    f.SelectPosition(0);
+    f.RemoveSelected1Click();
+    ASSERT_EQ(f.EntryCount(), 2);
+    EXPECT_EQ(f.EntryCaptionAt(0), "2. plain - ");
+    EXPECT_EQ(f.EntryCaptionAt(1), "3. Artist - Song");
+    f.AddFile1Click();
+    ASSERT_EQ(f.EntryCount(), 3);
+    EXPECT_EQ(f.EntryCaptionAt(2), "3. plain - "); // its position + 1: a second "3."
+
+    f.RemoveAll1Click();
+    EXPECT_EQ(f.EntryCount(), 0);
+}
+
+TEST_F(PlaylistTest, RemoveSelectedTakesEverySelectedRow) {
+    TForm2 &f = make();
+    for (const char *c : {"1. a", "2. b", "3. c", "4. d"})
+        f.AppendEntry(c, QString("/m/") + c);
+    f.ListView1()->topLevelItem(0)->setSelected(true);
+    f.ListView1()->topLevelItem(2)->setSelected(true);
+    EXPECT_EQ(f.SelectedPosition(), 0);
+    f.RemoveSelected1Click();
+    ASSERT_EQ(f.EntryCount(), 2);
+    EXPECT_EQ(f.EntryCaptionAt(0), "2. b");
+    EXPECT_EQ(f.EntryCaptionAt(1), "4. d");
+}
+
+TEST_F(PlaylistTest, DropsRefuseOtherFilesOneMessageEach) {
+    const EngineFiles &files = engineFiles();
+    TForm2 &f = make();
+    f.FilesDropped({files.folder + "/notes.txt"});
+    EXPECT_EQ(f.EntryCount(), 0);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, "The dropped file is not a valid music file!...");
+    EXPECT_EQ(messages[0].icon, calvoran::MsgIcon::Error);
+
+    f.FilesDropped({files.folder + "/notes.txt", files.mp3Tagged, files.folder + "/README"});
+    EXPECT_EQ(messages.size(), 3u);
+    ASSERT_EQ(f.EntryCount(), 1);
+    EXPECT_EQ(f.EntryCaptionAt(0), "1. Artist - Song");
+    EXPECT_EQ(f.EntryLocation(0), files.mp3Tagged);
+}
+
+TEST_F(PlaylistTest, DoubleClickPlaysTheSelectedEntryAndNothingWithoutOne) {
+    const EngineFiles &files = engineFiles();
+    TForm2 &f = make();
+    f.AppendEntry("1. tone", files.tone599);
+    f.AppendEntry("2. tone", files.tone599);
+    f.ListView1()->clearSelection();
+    f.list1dbl();
+    EXPECT_EQ(f.CurrentChannel, 0u);
+    EXPECT_EQ(displays.currentIndex, -1);
+    EXPECT_FALSE(displays.timer2.Enabled());
+
+    f.SelectPosition(1);
+    f.list1dbl();
+    EXPECT_EQ(displays.currentIndex, 1);
+    EXPECT_EQ(displays.title, "2. tone");
+    EXPECT_EQ(BASS_ChannelIsActive(f.CurrentChannel), DWORD(BASS_ACTIVE_PLAYING));
+    EXPECT_TRUE(displays.timer2.Enabled());
+
+    // A second double click frees what played before.
+    const DWORD first = f.CurrentChannel;
+    f.list1dbl();
+    EXPECT_EQ(BASS_ChannelIsActive(first), DWORD(BASS_ACTIVE_STOPPED));
+    EXPECT_NE(f.CurrentChannel, first);
+}
+
+TEST_F(PlaylistTest, SaveAndOpenRoundTripWithMeasuredLengths) {
+    const EngineFiles &files = engineFiles();
+    TForm2 &f = make();
+    f.AppendEntry("1. A, B - C", files.tone599);
+    f.AppendEntry("2. radio", "http://127.0.0.1:1/live");
+    f.AppendEntry("3. Artist - Song", files.mp3Tagged);
+    const QString m3u = home.path() + "saved.m3u";
+    const QString txt = home.path() + "list.txt";
+    DialogScript dialogs;
+    dialogs.answers = {m3u, txt, m3u};
+    dialogs.install();
+
+    f.SavePlaylist1Click();
+    ASSERT_EQ(dialogs.requests.size(), 1u);
+    EXPECT_EQ(dialogs.requests[0].title, "Save Playlist");
+    EXPECT_EQ(dialogs.requests[0].filter, "M3U Playlist|*.m3u");
+    EXPECT_EQ(dialogs.requests[0].kind, calvoran::FileDialogRequest::Kind::Save);
+    EXPECT_EQ(readAll(m3u), "#EXTM3U\r\n#EXTINF:060,1. A, B - C\r\n" + QFile::encodeName(files.tone599) +
+                                "\r\n#EXTINF:003,3. Artist - Song\r\n" + QFile::encodeName(files.mp3Tagged) +
+                                "\r\n");
+
+    f.SavePlaylist1Click();
+    ASSERT_TRUE(QFile::exists(txt));
+    EXPECT_EQ(readAll(txt), QByteArray());
+
+    f.RemoveAll1Click();
+    f.AppendEntry("1. kept", "/kept.mp3");
+    f.OpenPlaylist1Click();
+    EXPECT_EQ(dialogs.requests.back().title, "Open Playlist");
+    ASSERT_EQ(f.EntryCount(), 3); // appended to what was there
+    EXPECT_EQ(f.EntryCaptionAt(1), "1. A, B - C");
+    EXPECT_EQ(f.EntryLocation(1), files.tone599);
+    EXPECT_EQ(f.EntryCaptionAt(2), "3. Artist - Song");
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(PlaylistTest, OpeningWhatIsNoPlaylistAddsNothingOrReports) {
+    TForm2 &f = make();
+    const QString plain = home.path() + "plain.m3u";
+    {
+        QFile out(plain);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write("/music/a.mp3\r\n/music/b.mp3\r\n");
+    }
+    EXPECT_TRUE(f.ReadPlaylistFile(plain));
+    EXPECT_EQ(f.EntryCount(), 0);
+
+    DialogScript dialogs;
+    dialogs.answers = {home.path() + "missing.m3u"};
+    dialogs.install();
+    f.OpenPlaylist1Click();
+    EXPECT_EQ(f.EntryCount(), 0);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].text.contains("missing.m3u"));
+}
+
+TEST_F(PlaylistTest, TheListWrittenAfterTheLibraryIsReleasedStillHasLengths) {
+    const EngineFiles &files = engineFiles();
+    TForm2 &f = make();
+    f.AppendEntry("1. tone", files.tone599);
+    BASS_Free(); // as the close handler does before writing
+    const QString target = home.path() + "playlist.m3u";
+    f.WritePlaylistFile(target);
+    EXPECT_TRUE(readAll(target).startsWith("#EXTM3U\r\n#EXTINF:060,1. tone\r\n"));
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(PlaylistTest, AFailedWriteIsReportedAndKeepsTheOldFile) {
+    TForm2 &f = make();
+    f.WritePlaylistFile(home.path() + "no/such/folder/playlist.m3u");
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, "Can't write the chosen file...");
+    EXPECT_EQ(messages[0].caption, "Write-Error");
+    EXPECT_EQ(messages[0].icon, calvoran::MsgIcon::Error);
+}
+
+TEST_F(PlaylistTest, WindowLayoutFollowsItsSize) {
+    TForm2 &f = make();
+    EXPECT_EQ(f.windowTitle(), "Calvoran PlayList");
+    EXPECT_FALSE(f.isVisible());
+    f.show();
+    f.resize(300, 400);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(f.ListView1()->geometry(), QRect(0, 0, 290, 330));
+    EXPECT_EQ(f.ListView1()->headerItem()->text(0), "Title");
+    EXPECT_EQ(f.ListView1()->headerItem()->text(1), "Filename");
+    EXPECT_EQ(f.ListView1()->header()->sectionSize(1), 1);
+    EXPECT_EQ(f.ListView1()->toolTip(), "DoubleClick the song to play");
+    const QStringList menu2 = {f.PopupMenu2()->actions()[0]->text(), f.PopupMenu2()->actions()[1]->text()};
+    EXPECT_EQ(menu2, QStringList({"Remove All", "Remove Selected"}));
+    EXPECT_EQ(f.PopupMenu3()->actions()[0]->text(), "Save Playlist");
+}

@@ -68,10 +68,9 @@ constexpr std::array<QRgb, 16> kCodeColors = {0x000000, 0x800000, 0x008000, 0x80
 
 } // namespace
 
-TVrMatrix::TVrMatrix(QWidget *parent) : VrImageWidget(parent), timer_(new TVrTimer(this)) {
+TVrMatrix::TVrMatrix(QWidget *parent) : VrImageWidget(parent), timer_(std::make_unique<TVrTimer>()) {
     timer_->setEnabled(false);
     timer_->setInterval(500);
-    timer_->setOnTimer([this] { scrollStep(); });
     palette_.setOnChange([this] { update(); });
     bevel_.setOnChange([this] { relayout(); });
     parse();
@@ -136,6 +135,8 @@ void TVrMatrix::updateTimer() {
     timer_->setTimerType(threaded_ ? TTimerType::ttThread : TTimerType::ttSystem);
     timer_->setInterval(static_cast<unsigned>(timeInterval_));
     timer_->setEnabled(autoScroll_);
+    // The handler starts the timer's worker thread, so a matrix that never scrolls has none.
+    if (autoScroll_ && !timer_->hasOnTimer()) timer_->setOnTimer([this] { scrollStep(); });
 }
 
 void TVrMatrix::setText(const std::string &value) {

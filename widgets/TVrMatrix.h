@@ -5,6 +5,7 @@
 #include "VrOrientation.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace calvoran {
@@ -99,7 +100,8 @@ private:
     TVrBevel bevel_ = TVrBevel::widgetDefault();
     std::function<void()> onScrollDone_;
     int firstCell_ = 1;
-    TVrTimer *timer_ = nullptr; // child QObject, owned through the Qt parent
+    // Destroyed before the widget, so no tick can reach a half-destroyed matrix.
+    std::unique_ptr<TVrTimer> timer_;
 };
 
 } // namespace calvoran

@@ -285,3 +285,20 @@ TEST(TVrMatrix, TimerTicksScrollTheTextOnBothTimerKinds) {
         m.setAutoScroll(false);
     }
 }
+
+TEST(TVrMatrix, DoublePixelRatioDoublesEveryDotExactly) {
+    TVrMatrix m;
+    m.setLedStyle(ls9x13);
+    m.setTextStyle(tsAsIs);
+    m.setText("%AHi%% 0\xC9");
+    const QImage one = m.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QImage two(m.size() * 2, QImage::Format_RGB32);
+    two.setDevicePixelRatio(2);
+    two.fill(Qt::white);
+    m.render(&two);
+    int mismatches = 0;
+    for (int y = 0; y < two.height(); ++y)
+        for (int x = 0; x < two.width(); ++x)
+            mismatches += two.pixel(x, y) != one.pixel(x / 2, y / 2);
+    EXPECT_EQ(mismatches, 0);
+}

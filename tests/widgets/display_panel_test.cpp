@@ -63,6 +63,11 @@ TEST(TVrDisplay, ShadowLinesFormLsReachingTheFarEnds) {
     EXPECT_EQ(image.pixel(first.left(), first.top()), rgb(c0));
     EXPECT_EQ(image.pixel(first.right(), first.bottom()), rgb(c0));
     EXPECT_EQ(image.pixel(first.right(), first.top()), rgb(d.Color()));
+
+    d.setShadowWidth(0); // no lines, and no division by zero
+    image = d.grab().toImage();
+    EXPECT_EQ(image.pixel(first.left(), first.top()), rgb(d.Color()));
+    EXPECT_EQ(image.pixel(first.right(), first.bottom()), rgb(d.Color()));
 }
 
 TEST(TVrDisplay, ChildrenLayOutInsideTheFrameAndSeeItThroughTransparency) {

@@ -133,7 +133,7 @@ typedef struct {
 /* 12 AutoWah: an envelope-controlled band-pass (state-variable filter): the louder the sound, the
  * higher the band's centre, between minFreq and maxFreq. out = dry*in + wet*bandpass, the band-pass
  * having unit gain at its centre. Defaults: dry 0.4, wet 0.8, minFreq 350 Hz, maxFreq 2500 Hz,
- * Q 3, sensitivity 4 (a peak level of 0.25 or more opens the filter fully). Gain dry + wet: 1.2
+ * Q 3, sensitivity 1.5 (a level of 0.67 or more opens the filter fully). Gain dry + wet: 1.2
  * for sines; any input at most about 1.5x. */
 typedef struct {
     float dry;         /* 0..2 */

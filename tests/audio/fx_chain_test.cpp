@@ -179,6 +179,28 @@ TEST(FxChain, EveryEffectKeepsSilenceSilentAndSignalsFiniteAndBounded) {
     }
 }
 
+TEST(FxChain, BufferSizeDoesNotChangeTheSound) {
+    const Buffer in = noise(2, 44100, 0.8f, 5);
+    for (const Numbered &n : kEffects) {
+        SCOPED_TRACE(testing::Message() << "dsp " << n.dsp);
+        Buffer reference;
+        for (std::size_t block : {4096u, 1u, 37u, 512u}) {
+            FxChain chain(44100, 2);
+            ASSERT_TRUE(chain.setDsp(n.dsp, 0));
+            Buffer out = in;
+            run(chain, out, 2, block);
+            if (reference.empty()) {
+                reference = out;
+                continue;
+            }
+            double worst = 0.0;
+            for (std::size_t i = 0; i < out.size(); ++i)
+                worst = std::max(worst, static_cast<double>(std::fabs(out[i] - reference[i])));
+            EXPECT_LT(worst, 1e-4) << "block " << block;
+        }
+    }
+}
+
 TEST(FxChain, BrokenInputCannotPoisonTheEffects) {
     for (const Numbered &n : kEffects) {
         SCOPED_TRACE(testing::Message() << "dsp " << n.dsp);

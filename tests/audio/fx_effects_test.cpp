@@ -285,7 +285,7 @@ TEST(AutoWah, LoudnessOpensTheFilter) {
         const std::size_t n = in.size() / 2;
         return std::pair{db(rms(out, 2, 0, n / 2, n) / rms(in, 2, 0, n / 2, n)), wah.centre()};
     };
-    const auto [loudGain, loudCentre] = relGain(0.5);
+    const auto [loudGain, loudCentre] = relGain(0.9);
     const auto [quietGain, quietCentre] = relGain(0.005);
     EXPECT_GT(loudCentre, 2000.0f);
     EXPECT_LT(quietCentre, 500.0f);

@@ -12,7 +12,7 @@ constexpr float kReleaseMs = 120.0f;
 constexpr std::size_t kRetuneEvery = 16; // tan() per sample is the cost; 0.4 ms steps are inaudible
 } // namespace
 
-AutoWah::AutoWah() : params_{0.4f, 0.8f, 350.0f, 2500.0f, 3.0f, 4.0f} {}
+AutoWah::AutoWah() : params_{0.4f, 0.8f, 350.0f, 2500.0f, 3.0f, 1.5f} {}
 
 void AutoWah::prepare(int sampleRate, int channels) {
     rate_ = sampleRate;
@@ -21,6 +21,7 @@ void AutoWah::prepare(int sampleRate, int channels) {
     attackCoeff_ = timeCoeff(kAttackMs, sampleRate);
     releaseCoeff_ = timeCoeff(kReleaseMs, sampleRate);
     level_ = 0.0f;
+    sinceTune_ = 0;
     tune(0.0f);
 }
 
@@ -58,7 +59,10 @@ void AutoWah::process(float *interleaved, std::size_t frames) {
         for (int c = 0; c < channels_; ++c)
             peak = std::max(peak, std::fabs(interleaved[c]));
         level_ += (peak > level_ ? attackCoeff_ : releaseCoeff_) * (peak - level_);
-        if (i % kRetuneEvery == 0) tune(level_);
+        if (++sinceTune_ >= kRetuneEvery) {
+            sinceTune_ = 0;
+            tune(level_);
+        }
         for (int c = 0; c < channels_; ++c) {
             Svf &s = svf_[static_cast<std::size_t>(c)];
             const float x = interleaved[c];

@@ -32,6 +32,7 @@ private:
     float releaseCoeff_ = 1.0f;
     float level_ = 0.0f;
     float centre_ = 0.0f;
+    std::size_t sinceTune_ = 0;
     // Simper's trapezoidal state-variable filter coefficients.
     float a1_ = 0.0f, a2_ = 0.0f, a3_ = 0.0f, k_ = 1.0f;
     std::vector<Svf> svf_;

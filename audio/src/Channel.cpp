@@ -104,6 +104,10 @@ void Channel::pushStereo(const float *stereo, std::size_t frames) {
 void Channel::fill(std::size_t targetFrames) {
     std::lock_guard decodeLock(decodeMutex_);
     if (decodeOnly_) return;
+    // A starved mixer means this thread was not scheduled in time: keep more ready from now on.
+    if (starved_.exchange(false))
+        aheadFrames_ = std::min<std::size_t>(std::max(aheadFrames_ * 2, targetFrames * 2), kRingFrames / 2);
+    targetFrames = std::max(targetFrames, aheadFrames_);
     while (!decodeEnded_.load()) {
         std::size_t queued;
         {
@@ -186,6 +190,7 @@ void Channel::mixInto(float *out, std::size_t frames, std::int64_t audibleNs, in
         out[2 * i] += l * left;
         out[2 * i + 1] += r * right;
     }
+    if (n < frames && !ringEnded_) starved_.store(true, std::memory_order_relaxed);
     heard_[heardNext_] = Heard{audibleNs, readTotal_, n};
     heardNext_ = (heardNext_ + 1) % kHeardEntries;
     heardCount_ = std::min(heardCount_ + 1, kHeardEntries);

@@ -112,6 +112,7 @@ private:
     std::vector<float> resampled_;
     std::atomic<std::uint64_t> decoded_{0};
     std::atomic<bool> decodeEnded_{false};
+    std::size_t aheadFrames_ = 0; // grows after the mixer found the ring empty
 
     // Mixer side, guarded by outMutex_; held only for copies.
     mutable std::mutex outMutex_;
@@ -126,6 +127,7 @@ private:
     Checkpoint checkpoints_[kCheckpoints]{};
     std::size_t checkpointCount_ = 0;
     bool ringEnded_ = false;
+    std::atomic<bool> starved_{false};
 };
 
 } // namespace calvoran::audio

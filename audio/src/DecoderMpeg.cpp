@@ -102,6 +102,9 @@ std::unique_ptr<Decoder> openMpegDecoder(std::unique_ptr<Source> source, int &er
     }
     mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_GAPLESS | MPG123_FORCE_FLOAT, 0.0);
     mpg123_param(handle, MPG123_REMOVE_FLAGS, MPG123_FUZZY, 0.0);
+    // After a seek the bit reservoir may reach back several small VBR frames; decode enough of them
+    // first that the samples match an uninterrupted decode.
+    mpg123_param(handle, MPG123_PREFRAMES, 10, 0.0);
     // Only the usual rates; each in float, in the file's own channel count.
     mpg123_format_none(handle);
     long const *rates = nullptr;
@@ -125,12 +128,14 @@ std::unique_ptr<Decoder> openMpegDecoder(std::unique_ptr<Source> source, int &er
         error = BASS_ERROR_FILEFORM;
         return nullptr;
     }
-    // Without an exact length from the Xing/Info/VBRI header, scan the frames; that also builds the
-    // seek index for sample-accurate seeking.
-    long accurate = 0;
-    double unused = 0;
-    if (mpg123_getstate(handle, MPG123_ACCURATE, &accurate, &unused) != MPG123_OK || !accurate)
-        mpg123_scan(handle);
+    // A full frame scan gives the exact length even without a Xing/Info/VBRI header and the frame index
+    // that makes every seek sample-accurate (the header's table of contents is only approximate).
+    if (mpg123_scan(handle) != MPG123_OK) {
+        mpg123_close(handle);
+        mpg123_delete(handle);
+        error = BASS_ERROR_FILEFORM;
+        return nullptr;
+    }
     const off_t length = mpg123_length(handle);
     mpg123_seek(handle, 0, SEEK_SET);
     return std::make_unique<MpegDecoder>(handle, std::move(source), static_cast<int>(rate), channels,

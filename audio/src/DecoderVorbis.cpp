@@ -45,6 +45,18 @@ public:
             return false;
         }
         open_ = true;
+        // A cut-off file has no last granule to measure; libvorbisfile then decodes nothing at all.
+        // Read such a file front to back instead, without seeking and without a known length.
+        if (ov_seekable(&file_) && ov_pcm_total(&file_, -1) <= 0) {
+            ov_clear(&file_);
+            open_ = false;
+            const ov_callbacks streaming{readCallback, nullptr, nullptr, nullptr};
+            if (!source_->seek(0) || ov_open_callbacks(source_.get(), &file_, nullptr, 0, streaming) != 0) {
+                error = BASS_ERROR_FILEFORM;
+                return false;
+            }
+            open_ = true;
+        }
         const vorbis_info *info = ov_info(&file_, -1);
         if (!info || info->channels < 1 || info->channels > 8 || info->rate < 1000 || info->rate > 384000) {
             error = BASS_ERROR_FILEFORM;
@@ -92,7 +104,7 @@ public:
     }
 
     bool seek(std::uint64_t frame) override {
-        if (length_ != kUnknownLength && frame > length_) return false;
+        if ((length_ != kUnknownLength && frame > length_) || !ov_seekable(&file_)) return false;
         if (ov_pcm_seek(&file_, static_cast<ogg_int64_t>(frame)) != 0) return false;
         ended_ = false;
         return true;

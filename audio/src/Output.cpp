@@ -104,7 +104,11 @@ public:
 
     void start() override {
         std::lock_guard lock(mutex_);
-        running_ = true;
+        if (!running_) {
+            running_ = true;
+            clockStart_ = nowNs();
+            mixed_ = 0;
+        }
         wake_.notify_all();
     }
     void stop() override {
@@ -119,8 +123,6 @@ private:
         while (!quit_) {
             if (!running_) {
                 wake_.wait(lock, [this] { return quit_ || running_; });
-                clockStart_ = nowNs();
-                mixed_ = 0;
                 continue;
             }
             const std::int64_t due =

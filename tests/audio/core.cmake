@@ -1,0 +1,16 @@
+# The audio library core: API and bad input, decoding against reference decoders, playback timing through
+# the dummy driver, and the sound itself through the disk driver.
+set(core_libs bass fixtures)
+calvoran_test(audio_core_api_test SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/core_api_test.cpp LIBS ${core_libs})
+calvoran_test(audio_core_decode_test SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/core_decode_test.cpp LIBS ${core_libs})
+calvoran_test(audio_core_playback_test SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/core_playback_test.cpp
+    LIBS ${core_libs})
+calvoran_test(audio_core_output_test SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/core_output_test.cpp LIBS ${core_libs})
+calvoran_test(audio_core_bassplay_test SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/core_bassplay_test.cpp
+    LIBS ${core_libs})
+target_compile_definitions(audio_core_bassplay_test PRIVATE BASSPLAY_PATH="$<TARGET_FILE:bassplay>")
+add_dependencies(audio_core_bassplay_test bassplay)
+foreach(t audio_core_api_test audio_core_decode_test audio_core_playback_test audio_core_output_test
+        audio_core_bassplay_test)
+    target_include_directories(${t} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests/fixtures)
+endforeach()

@@ -1,0 +1,196 @@
+// Playback through the dummy driver and the "no sound" device: what the player polls follows the clock.
+#include "core_support.h"
+
+using namespace calvoran::audio::test;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+double since(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// Left channel counts frames (value = index modulo 32768), right is its negation: any frame of the output
+// says where in the file it came from.
+std::vector<float> indexedSignal(std::size_t frames) {
+    std::vector<float> out(frames * 2);
+    for (std::size_t i = 0; i < frames; ++i) {
+        out[2 * i] = static_cast<float>(i % 32768) / 32768.0f;
+        out[2 * i + 1] = -out[2 * i];
+    }
+    return out;
+}
+
+class AudioCorePlayback : public ::testing::TestWithParam<int> {
+protected:
+    void SetUp() override {
+        setEnv("SDL_AUDIODRIVER", "dummy");
+        library_ = std::make_unique<Library>(GetParam());
+        ASSERT_TRUE(library_->ok());
+    }
+    DWORD wavStream(const std::string &name, double seconds, int rate, DWORD flags = 0) {
+        const auto path = dir_.file(name);
+        fx::writeWav(path, fx::sine(440, seconds, rate, 2), rate, 2);
+        return BASS_StreamCreateFile(FALSE, path.c_str(), 0, 0, flags);
+    }
+
+    fx::TestDir dir_;
+    std::unique_ptr<Library> library_;
+};
+
+} // namespace
+
+TEST_P(AudioCorePlayback, PositionFollowsTheClockAndTheEndIsHeard) {
+    // 48 kHz goes through the resampler; positions stay in the stream's own bytes.
+    for (const int rate : {44100, 48000}) {
+        SCOPED_TRACE(rate);
+        const DWORD stream = wavStream("a.wav", 1.2, rate);
+        ASSERT_NE(stream, 0u);
+        EXPECT_EQ(BASS_ChannelIsActive(stream), static_cast<DWORD>(BASS_ACTIVE_STOPPED));
+        EXPECT_EQ(BASS_ChannelGetPosition(stream), 0u);
+        ASSERT_TRUE(BASS_StreamPlay(stream, FALSE, 0));
+        const auto start = Clock::now();
+        double worst = 0;
+        while (since(start) < 1.1) {
+            const double expected = since(start);
+            const double position = positionSeconds(stream);
+            worst = std::max(worst, std::fabs(position - expected));
+            EXPECT_EQ(BASS_ChannelIsActive(stream), static_cast<DWORD>(BASS_ACTIVE_PLAYING));
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        EXPECT_LT(worst, 0.030);
+        ASSERT_TRUE(waitFor([&] { return BASS_ChannelIsActive(stream) != BASS_ACTIVE_PLAYING; },
+                            std::chrono::milliseconds(2000)));
+        EXPECT_NEAR(since(start), 1.2, 0.035);
+        EXPECT_EQ(BASS_ChannelGetPosition(stream), BASS_StreamGetLength(stream));
+        // Data of a stream that is no longer heard: none.
+        char buffer[2048];
+        EXPECT_EQ(BASS_ChannelGetData(stream, buffer, 2048), ~DWORD{0});
+        EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_NOPLAY);
+        // Playing an ended stream starts it again.
+        ASSERT_TRUE(BASS_StreamPlay(stream, FALSE, 0));
+        EXPECT_EQ(BASS_ChannelIsActive(stream), static_cast<DWORD>(BASS_ACTIVE_PLAYING));
+        EXPECT_LT(positionSeconds(stream), 0.05);
+        EXPECT_TRUE(BASS_StreamFree(stream));
+    }
+}
+
+TEST_P(AudioCorePlayback, StopPausesStartResumesFlushRestarts) {
+    const DWORD stream = wavStream("a.wav", 5.0, 44100);
+    ASSERT_TRUE(BASS_StreamPlay(stream, FALSE, 0));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_TRUE(BASS_Stop());
+    EXPECT_EQ(BASS_ChannelIsActive(stream), static_cast<DWORD>(BASS_ACTIVE_PAUSED));
+    const double paused = positionSeconds(stream);
+    EXPECT_NEAR(paused, 0.3, 0.04);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_NEAR(positionSeconds(stream), paused, 0.002);
+    ASSERT_TRUE(BASS_Start());
+    EXPECT_EQ(BASS_ChannelIsActive(stream), static_cast<DWORD>(BASS_ACTIVE_PLAYING));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_NEAR(positionSeconds(stream), paused + 0.2, 0.04);
+
+    // BASS_StreamPlay also resumes stopped output.
+    ASSERT_TRUE(BASS_Stop());
+    ASSERT_TRUE(BASS_StreamPlay(stream, FALSE, 0));
+    EXPECT_EQ(BASS_ChannelIsActive(stream), static_cast<DWORD>(BASS_ACTIVE_PLAYING));
+
+    // Seeking while playing: heard at once.
+    ASSERT_TRUE(BASS_ChannelSetPosition(stream, BASS_ChannelSeconds2Bytes(stream, 3.0f)));
+    EXPECT_NEAR(positionSeconds(stream), 3.0, 0.02);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_NEAR(positionSeconds(stream), 3.1, 0.035);
+    // flush TRUE starts from the beginning.
+    ASSERT_TRUE(BASS_StreamPlay(stream, TRUE, 0));
+    EXPECT_LT(positionSeconds(stream), 0.02);
+}
+
+TEST_P(AudioCorePlayback, AutoFreeReleasesTheStreamAfterItsEnd) {
+    const DWORD stream = wavStream("a.wav", 0.3, 44100, BASS_STREAM_AUTOFREE);
+    ASSERT_TRUE(BASS_StreamPlay(stream, FALSE, 0));
+    ASSERT_TRUE(waitFor(
+        [&] {
+            BASS_ChannelIsActive(stream);
+            return BASS_ErrorGetCode() == BASS_ERROR_HANDLE;
+        },
+        std::chrono::milliseconds(2000)));
+    EXPECT_FALSE(BASS_StreamFree(stream));
+}
+
+TEST_P(AudioCorePlayback, WaveDataIsWhatIsHeard) {
+    const auto path = dir_.file("index.wav");
+    fx::writeWav(path, indexedSignal(44100 * 2), 44100, 2);
+    const DWORD stream = BASS_StreamCreateFile(FALSE, path.c_str(), 0, 0, 0);
+    ASSERT_TRUE(BASS_StreamPlay(stream, FALSE, 0));
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    for (const DWORD bytes : {DWORD{2048}, DWORD{512}}) {
+        SCOPED_TRACE(bytes);
+        std::vector<std::int16_t> data(bytes / 2);
+        const QWORD before = BASS_ChannelGetPosition(stream) / 4;
+        ASSERT_EQ(BASS_ChannelGetData(stream, data.data(), bytes), bytes);
+        // Consecutive frames of the file, ending where the position says.
+        for (std::size_t i = 1; i < data.size() / 2; ++i) {
+            ASSERT_EQ((data[2 * (i - 1)] + 1) % 32768, data[2 * i] % 32768) << i;
+            ASSERT_EQ(data[2 * i + 1], -data[2 * i]);
+        }
+        const int last = data[data.size() - 2];
+        EXPECT_NEAR(last, static_cast<double>(before % 32768), 0.030 * 44100);
+    }
+    // Levels are the peak of the last 20 ms: the ramp there is far from full scale on the left.
+    const DWORD level = BASS_ChannelGetLevel(stream);
+    const double expected =
+        128.0 * static_cast<double>((BASS_ChannelGetPosition(stream) / 4) % 32768) / 32768.0;
+    EXPECT_NEAR(level & 0xFFFF, expected, 4.0);
+    EXPECT_EQ(level & 0xFFFF, level >> 16);
+}
+
+TEST_P(AudioCorePlayback, ModulesPlayToTheirEnd) {
+    fx::ModSong song;
+    song.title = "Short";
+    song.samples.push_back(fx::waveSample("square", fx::Wave::Square));
+    auto &pattern = song.addPattern(16);
+    pattern.at(0, 0, song.channels).note = fx::kMiddleC;
+    pattern.at(0, 0, song.channels).instrument = 1;
+    song.orders = {0};
+    ASSERT_TRUE(fx::writeModuleFile(dir_.file("short.xm"), fx::ModFormat::Xm, song));
+    const DWORD music = BASS_MusicLoad(FALSE, dir_.file("short.xm").c_str(), 0, 0, BASS_MUSIC_RAMP, 0);
+    ASSERT_NE(music, 0u);
+    EXPECT_EQ(BASS_MusicGetLength(music, FALSE), 1u);
+    const double length = BASS_ChannelBytes2Seconds(music, BASS_MusicGetLength(music, TRUE));
+    EXPECT_NEAR(length, song.durationSeconds(), 0.01);
+    ASSERT_TRUE(BASS_MusicPlay(music));
+    const auto start = Clock::now();
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_EQ(BASS_ChannelIsActive(music), static_cast<DWORD>(BASS_ACTIVE_PLAYING));
+    EXPECT_NEAR(positionSeconds(music), since(start), 0.03);
+    EXPECT_GT(BASS_ChannelGetLevel(music) & 0xFFFF, 10u);
+    ASSERT_TRUE(waitFor([&] { return BASS_ChannelIsActive(music) != BASS_ACTIVE_PLAYING; },
+                        std::chrono::milliseconds(4000)));
+    // libopenmpt renders up to 0.1 s of tail past the song's nominal end.
+    EXPECT_NEAR(since(start), length + 0.05, 0.1);
+    EXPECT_TRUE(BASS_MusicFree(music));
+}
+
+TEST_P(AudioCorePlayback, ManyChannelsAndFreesWhilePlaying) {
+    std::vector<DWORD> streams;
+    for (int i = 0; i < 6; ++i) {
+        streams.push_back(wavStream("s" + std::to_string(i) + ".wav", 2.0, i % 2 ? 22050 : 44100));
+        ASSERT_TRUE(BASS_StreamPlay(streams.back(), FALSE, 0));
+        EXPECT_NE(BASS_ChannelSetFX(streams.back(), BASS_FX_PARAMEQ), 0u);
+    }
+    for (int round = 0; round < 20; ++round) {
+        for (DWORD s : streams) {
+            BASS_ChannelSetAttributes(s, -1, -1, (round * 17) % 201 - 100);
+            BASS_ChannelGetLevel(s);
+            float fft[512];
+            BASS_ChannelGetData(s, fft, BASS_DATA_FFT1024);
+        }
+        BASS_ChannelSetPosition(streams[static_cast<std::size_t>(round) % streams.size()], 4 * 1000);
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    for (DWORD s : streams)
+        EXPECT_TRUE(BASS_StreamFree(s));
+}
+
+INSTANTIATE_TEST_SUITE_P(Devices, AudioCorePlayback, ::testing::Values(1, 0),
+                         [](const auto &param) { return param.param == 1 ? "SdlDummy" : "NoSound"; });

@@ -169,6 +169,13 @@ BOOL BASS_FX_DSP_GetParameters(DWORD handle, int dsp, void *params);
 /* Takes every effect of this interface off every channel. Always succeeds. */
 BOOL BASS_FX_Free(void);
 
+/* Our extension: the band that BASS_ChannelSetFX(handle, BASS_FX_PARAMEQ) attached as `fx`. Each
+ * such effect is one peaking band (the record's band field is ignored; 0 when read), flat when
+ * attached: centre 1000 Hz, bandwidth 1 octave, Q 0, gain 0 dB. Fails with BASS_ERROR_HANDLE when
+ * the channel has no such effect, BASS_ERROR_ILLPARAM for a null or out-of-range record. */
+BOOL BASS_FX_ParamEqSetParameters(DWORD handle, HFX fx, const EqBandParams *params);
+BOOL BASS_FX_ParamEqGetParameters(DWORD handle, HFX fx, EqBandParams *params);
+
 #ifdef __cplusplus
 }
 #endif

@@ -208,3 +208,28 @@ TEST_F(FxApi, ErrorCodesAndFree) {
     EXPECT_FALSE(BASS_FX_DSP_Set(h, BASS_FX_DSP_ECHO, 1)) << "freed handle";
     EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_HANDLE);
 }
+
+TEST_F(FxApi, ParametricBandsOfChannelSetFxCanBeSet) {
+    const Buffer tone = sine(kRate, 2, 440.0, 0.25, 1.0);
+    const std::string path = writeWav(dir_, "p.wav", tone, 2);
+    const DWORD h = openDecode(path);
+    const HFX a = BASS_ChannelSetFX(h, BASS_FX_PARAMEQ);
+    const HFX b = BASS_ChannelSetFX(h, BASS_FX_PARAMEQ);
+    ASSERT_NE(a, 0u);
+    ASSERT_NE(b, 0u);
+    EqBandParams rec{};
+    ASSERT_TRUE(BASS_FX_ParamEqGetParameters(h, b, &rec));
+    EXPECT_FLOAT_EQ(rec.gain, 0.0f);
+    EXPECT_FLOAT_EQ(rec.centre, 1000.0f);
+    rec.centre = 440.0f;
+    rec.gain = 6.0f;
+    rec.band = 7; // ignored: one band each
+    ASSERT_TRUE(BASS_FX_ParamEqSetParameters(h, b, &rec));
+    rec.gain = 99.0f;
+    EXPECT_FALSE(BASS_FX_ParamEqSetParameters(h, a, &rec));
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_ILLPARAM);
+    EXPECT_FALSE(BASS_FX_ParamEqSetParameters(h, b + 10, &rec));
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_HANDLE);
+    EXPECT_NEAR(gainDb(path, tone, h), 6.0, 0.3) << "one band at +6 dB, the other flat";
+    BASS_StreamFree(h);
+}

@@ -9,11 +9,7 @@ namespace {
 
 using calvoran::audio::FxChain;
 
-template <typename Op> BOOL onChain(DWORD handle, int dsp, Op op) {
-    if (!calvoran::audio::fx::isKnownDsp(dsp)) {
-        calvoran::audio::setError(BASS_ERROR_ILLPARAM);
-        return FALSE;
-    }
+template <typename Op> BOOL onChain(DWORD handle, Op op) {
     bool ok = false;
     int error = BASS_OK;
     const bool found = calvoran::audio::withChannelFx(handle, [&](FxChain &chain) {
@@ -25,16 +21,33 @@ template <typename Op> BOOL onChain(DWORD handle, int dsp, Op op) {
     return ok ? TRUE : FALSE;
 }
 
+template <typename Op> BOOL onDsp(DWORD handle, int dsp, Op op) {
+    if (!calvoran::audio::fx::isKnownDsp(dsp)) {
+        calvoran::audio::setError(BASS_ERROR_ILLPARAM);
+        return FALSE;
+    }
+    return onChain(handle, op);
+}
+
+template <typename Op> BOOL onParamEq(DWORD handle, HFX fx, const void *params, Op op) {
+    const int address = calvoran::audio::fx::paramEqAddress(fx);
+    if (!params || address == 0) {
+        calvoran::audio::setError(params ? BASS_ERROR_HANDLE : BASS_ERROR_ILLPARAM);
+        return FALSE;
+    }
+    return onChain(handle, [&](FxChain &c) { return op(c, address); });
+}
+
 } // namespace
 
 extern "C" {
 
 BOOL BASS_FX_DSP_Set(DWORD handle, int dsp, int priority) {
-    return onChain(handle, dsp, [&](FxChain &c) { return c.setDsp(dsp, priority); });
+    return onDsp(handle, dsp, [&](FxChain &c) { return c.setDsp(dsp, priority); });
 }
 
 BOOL BASS_FX_DSP_Remove(DWORD handle, int dsp) {
-    return onChain(handle, dsp, [&](FxChain &c) { return c.removeDsp(dsp); });
+    return onDsp(handle, dsp, [&](FxChain &c) { return c.removeDsp(dsp); });
 }
 
 BOOL BASS_FX_DSP_SetParameters(DWORD handle, int dsp, void *params) {
@@ -42,7 +55,7 @@ BOOL BASS_FX_DSP_SetParameters(DWORD handle, int dsp, void *params) {
         calvoran::audio::setError(BASS_ERROR_ILLPARAM);
         return FALSE;
     }
-    return onChain(handle, dsp, [&](FxChain &c) { return c.setParameters(dsp, params); });
+    return onDsp(handle, dsp, [&](FxChain &c) { return c.setParameters(dsp, params); });
 }
 
 BOOL BASS_FX_DSP_GetParameters(DWORD handle, int dsp, void *params) {
@@ -50,7 +63,17 @@ BOOL BASS_FX_DSP_GetParameters(DWORD handle, int dsp, void *params) {
         calvoran::audio::setError(BASS_ERROR_ILLPARAM);
         return FALSE;
     }
-    return onChain(handle, dsp, [&](FxChain &c) { return c.getParameters(dsp, params); });
+    return onDsp(handle, dsp, [&](FxChain &c) { return c.getParameters(dsp, params); });
+}
+
+BOOL BASS_FX_ParamEqSetParameters(DWORD handle, HFX fx, const EqBandParams *params) {
+    return onParamEq(handle, fx, params,
+                     [&](FxChain &c, int address) { return c.setParameters(address, params); });
+}
+
+BOOL BASS_FX_ParamEqGetParameters(DWORD handle, HFX fx, EqBandParams *params) {
+    return onParamEq(handle, fx, params,
+                     [&](FxChain &c, int address) { return c.getParameters(address, params); });
 }
 
 BOOL BASS_FX_Free(void) {

@@ -8,6 +8,7 @@
 #include "bass_fx.h"
 
 #include <algorithm>
+#include <cstring>
 #include <mutex>
 #include <vector>
 
@@ -54,6 +55,14 @@ struct ChainState {
     Entry *live(int dsp) {
         for (Entry &e : entries)
             if (e.dsp == dsp && e.target > 0.0f) return &e;
+        return nullptr;
+    }
+
+    Entry *paramEq(int address) {
+        for (Entry &e : entries)
+            if (e.dsp == kParamEqDsp && e.target > 0.0f &&
+                static_cast<std::int64_t>(e.id) == -std::int64_t{address})
+                return &e;
         return nullptr;
     }
 
@@ -121,6 +130,10 @@ namespace fx {
 
 int lastChainError() {
     return tLastError;
+}
+
+int paramEqAddress(std::uint32_t fx) {
+    return fx == 0 || fx > 0x7fffffffu ? 0 : -static_cast<int>(fx);
 }
 
 void removeEffectsFromAllChains() {
@@ -213,6 +226,17 @@ bool FxChain::removeDsp(int dsp) {
 }
 
 bool FxChain::setParameters(int dsp, const void *params) {
+    if (dsp < 0 && params) {
+        // A BASS_ChannelSetFX band (fx::paramEqAddress): one band, whatever the record's band says.
+        EqBandParams p;
+        std::memcpy(&p, params, sizeof p);
+        p.band = 0;
+        const std::lock_guard lock(impl_->mutex);
+        ChainState::Entry *e = impl_->paramEq(dsp);
+        if (!e) return fail(BASS_ERROR_HANDLE);
+        if (!e->effect->setParameters(&p)) return fail(BASS_ERROR_ILLPARAM);
+        return true;
+    }
     if (!fx::isKnownDsp(dsp) || !params) return fail(BASS_ERROR_ILLPARAM);
     const std::lock_guard lock(impl_->mutex);
     ChainState::Entry *e = impl_->live(dsp);
@@ -222,6 +246,15 @@ bool FxChain::setParameters(int dsp, const void *params) {
 }
 
 bool FxChain::getParameters(int dsp, void *params) {
+    if (dsp < 0 && params) {
+        EqBandParams p{};
+        const std::lock_guard lock(impl_->mutex);
+        ChainState::Entry *e = impl_->paramEq(dsp);
+        if (!e) return fail(BASS_ERROR_HANDLE);
+        e->effect->getParameters(&p);
+        std::memcpy(params, &p, sizeof p);
+        return true;
+    }
     if (!fx::isKnownDsp(dsp) || !params) return fail(BASS_ERROR_ILLPARAM);
     const std::lock_guard lock(impl_->mutex);
     ChainState::Entry *e = impl_->live(dsp);

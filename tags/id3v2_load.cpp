@@ -272,12 +272,16 @@ private:
                 if (f & kEncryption) take(&e.EncryptionMethod, 1);
                 if (f & kDataLengthInd) {
                     take(b, 4);
+                    if (synchsafe(b, 4) > fileSize_) throw BodyError{0xFE};
                     e.DataLength = static_cast<int32_t>(synchsafe(b, 4));
                 }
             } else {
                 if (f & kCompression) {
                     take(b, 4);
-                    e.DataLength = static_cast<int32_t>(bigEndian(b));
+                    const uint32_t length = bigEndian(b);
+                    // Never trusted beyond the file: no frame of this file can honestly be that long.
+                    if (length > fileSize_) throw BodyError{0xFE};
+                    e.DataLength = static_cast<int32_t>(length);
                 }
                 if (f & kEncryption) take(&e.EncryptionMethod, 1);
                 if (f & kGrouping) take(&e.GroupId, 1);

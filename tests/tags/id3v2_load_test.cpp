@@ -150,21 +150,24 @@ TEST_F(Load, FrameLargerThanRestIsRefused) {
 
 TEST_F(Load, ExtraBytesOfFrameHeaders) {
     // 2.3: compression -> 4-byte length, encryption -> method, grouping -> group id, in that order.
-    const Bytes body23 = cat({be32(1000), Bytes{7, 9}, str("xyz")});
+    const Bytes body23 = cat({be32(20), Bytes{7, 9}, str("xyz")});
     EXPECT_EQ(load(tag(3, frame(3, "PRIV", body23, 0, 0xE0))), 0);
     EXPECT_EQ(t.Frames.GetDataFlags(1, 2), 0x4D);
-    EXPECT_EQ(t.Frames.GetDataLength(1), 1000);
+    EXPECT_EQ(t.Frames.GetDataLength(1), 20);
     EXPECT_EQ(t.Frames.GetEncryptionMethod(1), 7);
     EXPECT_EQ(t.Frames.GetGroupId(1), 9);
     EXPECT_EQ(t.Frames.GetHeaderLength(1), 16u);
     EXPECT_EQ(t.Frames.GetDataSize(1), 3u);
     // 2.4: grouping, encryption, data length indicator.
-    const Bytes body24 = cat({Bytes{9, 7}, synchsafe(300), str("xyz")});
+    const Bytes body24 = cat({Bytes{9, 7}, synchsafe(25), str("xyz")});
     EXPECT_EQ(load(tag(4, frame(4, "PRIV", body24, 0, 0x45))), 0);
     EXPECT_EQ(t.Frames.GetGroupId(1), 9);
     EXPECT_EQ(t.Frames.GetEncryptionMethod(1), 7);
-    EXPECT_EQ(t.Frames.GetDataLength(1), 300);
+    EXPECT_EQ(t.Frames.GetDataLength(1), 25);
     EXPECT_EQ(t.Frames.GetWriteFlags(1, 2), 0x45);
+    // A length indicator beyond the file's size is refused.
+    EXPECT_EQ(load(tag(4, frame(4, "PRIV", cat({synchsafe(0x0FFFFFFF), str("xyz")}), 0, 0x09), 10)), 0xFE00);
+    EXPECT_EQ(load(tag(3, frame(3, "PRIV", cat({be32(0x7FFFFFFF), str("xyz")}), 0, 0x80), 10)), 0xFE00);
     // Extra bytes beyond the frame's size are malformed.
     EXPECT_EQ(load(tag(4, frame(4, "PRIV", Bytes{1, 2}, 0, 0x01), 10)), 0xFE00);
 }

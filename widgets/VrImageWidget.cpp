@@ -36,8 +36,19 @@ void VrImageWidget::captureBackground() {
     if (parent == nullptr) return;
     QImage image(size(), QImage::Format_RGB32);
     image.fill(color_);
-    // The parent alone, without its children, so we never capture ourselves or our siblings.
+    // The parent's own pixels, then the siblings stacked below us (a skin picture, say); never
+    // ourselves or what lies above, which would recurse.
     parent->render(&image, QPoint(), QRegion(geometry()), QWidget::DrawWindowBackground);
+    for (QObject *child : parent->children()) {
+        if (child == this) break;
+        auto *sibling = qobject_cast<QWidget *>(child);
+        if (sibling == nullptr || sibling->isWindow() || sibling->isHidden() ||
+            !sibling->geometry().intersects(geometry()))
+            continue;
+        const QRect overlap = sibling->geometry().intersected(geometry());
+        sibling->render(&image, overlap.topLeft() - pos(), QRegion(overlap.translated(-sibling->pos())),
+                        QWidget::DrawWindowBackground | QWidget::DrawChildren);
+    }
     background_ = image;
 }
 

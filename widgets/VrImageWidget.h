@@ -7,7 +7,8 @@ namespace calvoran {
 
 // Base of the player's drawn widgets: the look is painted into an image of the widget's size (in
 // logical pixels) and put on screen in one step, scaled by a whole factor on HiDPI screens so dots
-// stay sharp. A Transparent widget keeps the parent's pixels captured at its first paint.
+// stay sharp. A Transparent widget keeps the pixels under it (the parent and the siblings below it)
+// captured at its first paint.
 class VrImageWidget : public QWidget {
     Q_OBJECT
 public:

@@ -120,6 +120,30 @@ TEST(VrImageWidget, TransparentKeepsTheParentPixelsOfTheFirstPaint) {
     EXPECT_EQ(probe.grab().toImage().pixel(0, 0), rgb(Qt::blue));
 }
 
+TEST(VrImageWidget, TransparentSeesSiblingsBelowItOnly) {
+    QWidget parent;
+    parent.resize(20, 20);
+    QWidget below(&parent); // created first: stacked under the probe
+    below.setGeometry(0, 0, 7, 20);
+    below.setAutoFillBackground(true);
+    QPalette pal;
+    pal.setColor(QPalette::Window, Qt::yellow);
+    below.setPalette(pal);
+    Probe probe(&parent);
+    probe.setGeometry(5, 5, 6, 6);
+    probe.setTransparent(true);
+    QWidget above(&parent); // created last: on top, never captured
+    above.setGeometry(9, 0, 11, 20);
+    above.setAutoFillBackground(true);
+    pal.setColor(QPalette::Window, Qt::cyan);
+    above.setPalette(pal);
+    const QImage image = probe.grab().toImage();
+    EXPECT_EQ(image.pixel(0, 0), rgb(Qt::yellow));
+    EXPECT_EQ(image.pixel(1, 4), rgb(Qt::yellow));
+    EXPECT_NE(image.pixel(2, 4), rgb(Qt::yellow));
+    EXPECT_NE(image.pixel(5, 4), rgb(Qt::cyan));
+}
+
 TEST(VrImageWidget, DoublePixelRatioScalesByWholePixels) {
     Probe probe;
     probe.resize(4, 4);

@@ -235,10 +235,11 @@ int main(int argc, char **argv) {
     vertical->setLeds(4);
     vertical->setText("LED!");
     sheet.flush();
-    auto *latin = sheet.add<TVrMatrix>(QStringLiteral("Windows-1252 letters, as is"));
+    auto *latin = sheet.add<TVrMatrix>(QStringLiteral("Windows-1252 letters, unlit dots hidden"));
     latin->setLedStyle(ls14x20);
     latin->setLeds(24);
     latin->setTextStyle(tsAsIs);
+    latin->setLedsVisible(false);
     latin->setText(
         "\xC0\xC1\xC2\xC3\xC4\xC5\xC6\xC7\xC8\xC9\xD1\xD6\xD8\xDF \xE0\xE9\xEE\xF5\xFC\xFF\x80\xA3\xA9\xBF");
     auto *proper = sheet.add<TVrMatrix>(QStringLiteral("tsProperCase"));

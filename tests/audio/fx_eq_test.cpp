@@ -140,3 +140,34 @@ TEST(PeakEq, QOverridesBandwidthAndBadRecordsAreRefused) {
         EXPECT_EQ(full.addBand(), i);
     EXPECT_EQ(full.addBand(), -1);
 }
+
+TEST(PeakEq, SliderStepGlidesWithoutAClick) {
+    const int rate = 44100;
+    PeakEq eq;
+    eq.prepare(rate, 1);
+    for (int i = 0; i < 3; ++i)
+        eq.addBand();
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(eq.setBand(band(i, 0.0f)));
+    Buffer b = sine(rate, 1, 125.0, 0.25, 1.0);
+    const std::size_t change = rate / 2;
+    eq.process(b.data(), change);
+    ASSERT_TRUE(eq.setBand(band(0, 10.0f))); // the bass slider from the middle to the top
+    inBlocks(b, 1, 256, [&, offset = std::size_t{0}](float *p, std::size_t n) mutable {
+        if (offset >= change) eq.process(p, n);
+        offset += n;
+    });
+
+    // A click is a kink in the waveform: it shows as a spike in the second difference.
+    auto curvature = [&](std::size_t from, std::size_t to) {
+        double worst = 0.0;
+        for (std::size_t i = from; i < to; ++i)
+            worst = std::max(worst, static_cast<double>(std::fabs(b[i + 1] - 2.0f * b[i] + b[i - 1])));
+        return worst;
+    };
+    const double steady = curvature(change + rate / 5, b.size() - 1);
+    EXPECT_LT(curvature(change - 10, change + rate / 20), 1.2 * steady);
+    // Within 50 ms it stands at its new gain.
+    const double after = db(rms(b, 1, 0, change + rate / 20, change + rate / 5) / (0.25 / std::sqrt(2.0)));
+    EXPECT_NEAR(after, 10.0, 0.3);
+}

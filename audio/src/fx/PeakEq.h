@@ -4,6 +4,7 @@
 #include "Effect.h"
 #include "bass_fx.h"
 
+#include <cstddef>
 #include <vector>
 
 namespace calvoran::audio::fx {
@@ -30,6 +31,8 @@ private:
     struct Band {
         EqBandParams params;
         BiquadCoeffs coeffs;
+        float gainNow = 0.0f; // moves toward params.gain, so a slider step does not click
+        std::size_t rampLeft = 0;
     };
     void updateCoeffs(Band &b) const;
 

@@ -1,7 +1,10 @@
 /* The player's sound effects on a channel: twelve numbered effects and a multi-band peaking
  * equaliser. Effects run on the channel's decoded float samples, in priority order (higher first,
  * equal priorities in the order they were set), on playing and decode-only channels, at any sample
- * rate and channel count. Switching an effect on or off crossfades over 10 ms.
+ * rate and channel count (effects that are about left and right act on the first two channels).
+ * Switching an effect on or off crossfades over 10 ms; an equaliser gain change glides at 500 dB/s.
+ * While any effect is on, samples that are not numbers enter the chain as 0 and samples beyond
+ * +-64 are clipped there, so no input can leave an effect's state broken.
  *
  * Failures return FALSE and set the error code (BASS_ErrorGetCode):
  *   BASS_ERROR_INIT / BASS_ERROR_HANDLE  no library or no such channel
@@ -148,8 +151,8 @@ typedef struct {
  * one flat band (band numbers 0, 1, 2, ... in order, at most 32; the first call sets the
  * equaliser's priority); BASS_FX_DSP_Remove(h, 5) removes every band. SetParameters sets the band
  * named in `band`; GetParameters fills the record of the band named in `band`. A band that was not
- * added fails with BASS_ERROR_ILLPARAM. The new band's defaults: bandwidth 1 octave, Q 0, centre
- * 1000 Hz, gain 0 dB. Gain: 10^(largest band gain/20) per band in series. */
+ * added fails with BASS_ERROR_ILLPARAM. A later Set of 5 adds a band and succeeds. The new band's defaults:
+ * bandwidth 1 octave, Q 0, centre 1000 Hz, gain 0 dB. Gain: 10^(largest band gain/20) per band in series. */
 typedef struct {
     int band;            /* which band, 0.. */
     unsigned sampleRate; /* ignored when set (the channel's own rate is used); filled when read */

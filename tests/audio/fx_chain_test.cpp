@@ -179,6 +179,24 @@ TEST(FxChain, EveryEffectKeepsSilenceSilentAndSignalsFiniteAndBounded) {
     }
 }
 
+TEST(FxChain, DecayingTailsAreFlushedNotSubnormal) {
+    // Long enough for every feedback path to decay below the smallest normal float.
+    for (const Numbered &n : kEffects) {
+        SCOPED_TRACE(testing::Message() << "dsp " << n.dsp);
+        FxChain chain(8000, 1);
+        ASSERT_TRUE(chain.setDsp(n.dsp, 0));
+        if (n.dsp == BASS_FX_DSP_PEAKEQ) {
+            EqBandParams p{0, 0u, 1.0f, 0.0f, 500.0f, 12.0f};
+            ASSERT_TRUE(chain.setParameters(n.dsp, &p));
+        }
+        Buffer b = noise(1, 8000, 1.0f);
+        b.resize(8000 * 40, 0.0f);
+        run(chain, b, 1, 1000);
+        EXPECT_EQ(
+            std::count_if(b.begin(), b.end(), [](float x) { return std::fpclassify(x) == FP_SUBNORMAL; }), 0);
+    }
+}
+
 TEST(FxChain, BufferSizeDoesNotChangeTheSound) {
     const Buffer in = noise(2, 44100, 0.8f, 5);
     for (const Numbered &n : kEffects) {

@@ -1,4 +1,5 @@
-#include "Forms.h"
+// Defined at the bottom layer so every window library can reach the others without linking the program.
+#include "app/Forms.h"
 
 TForm1 *Form1 = nullptr;
 Tid32 *id32 = nullptr;

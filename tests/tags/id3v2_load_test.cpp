@@ -58,7 +58,7 @@ TEST_F(Load, UndefinedHeaderFlagsWarn) {
 
 TEST_F(Load, TagLongerThanFileIsRefusedWithoutReadingIt) {
     Bytes b = tag(3, frame(3, "TIT2", text("abc")));
-    b.resize(b.size() - 1);
+    b.pop_back();
     EXPECT_EQ(load(b), 0x2000);
     EXPECT_EQ(t.LastResult, 0x2000);
     EXPECT_EQ(t.Frames.Count(), 0u);

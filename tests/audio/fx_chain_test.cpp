@@ -305,3 +305,13 @@ TEST(FxChain, SettersWhileTheDecodingThreadProcesses) {
     decoder.join();
     EXPECT_TRUE(finite.load());
 }
+
+TEST(FxChain, AFormatWithoutARateStillGivesNumbers) {
+    for (const Numbered &n : kEffects) {
+        FxChain chain(0, 0);
+        ASSERT_TRUE(chain.setDsp(n.dsp, 0));
+        Buffer b = noise(1, 4000, 0.5f);
+        run(chain, b, 1);
+        EXPECT_TRUE(allFinite(b)) << "dsp " << n.dsp;
+    }
+}

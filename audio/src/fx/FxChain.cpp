@@ -23,6 +23,11 @@ constexpr int kParamEqDsp = -1;      // BASS_ChannelSetFX bands share the chain,
 
 thread_local int tLastError = BASS_OK;
 
+// Every effect divides by the rate; a format that was never filled in must not reach them.
+int usableRate(int rate) {
+    return std::clamp(rate, 1000, 768000);
+}
+
 bool fail(int code) {
     tLastError = code;
     return false;
@@ -47,7 +52,7 @@ struct ChainState {
     std::vector<float> dry;
     std::uint32_t nextId = 0;
 
-    ChainState(int r, int c) : rate(r), channels(std::max(1, c)) {
+    ChainState(int r, int c) : rate(usableRate(r)), channels(std::max(1, c)) {
         entries.reserve(64);
         dry.assign(kBlockFrames * static_cast<std::size_t>(channels), 0.0f);
     }
@@ -177,7 +182,7 @@ void FxChain::process(float *interleaved, std::size_t frames) {
 
 void FxChain::reset(int sampleRate, int channels) {
     const std::lock_guard lock(impl_->mutex);
-    impl_->rate = sampleRate;
+    impl_->rate = usableRate(sampleRate);
     impl_->channels = std::max(1, channels);
     impl_->dry.assign(kBlockFrames * static_cast<std::size_t>(impl_->channels), 0.0f);
     for (ChainState::Entry &e : impl_->entries)

@@ -128,6 +128,7 @@ public:
         t_.TagSize = static_cast<uint32_t>(size - 10);
         t_.TagCrc = crc ? crc_ : 0;
         t_.PaddingSize = padding_;
+        t_.HeaderFlags &= 0xE0; // as written: no footer
         t_.LastResult = warn_;
         t_.Modified = false;
         t_.TagOffset = off_;

@@ -118,6 +118,7 @@ void TForm1::setVolume(int position) {
 }
 
 void TForm1::VrSlider1Change() {
+    BASS_SetVolume(static_cast<DWORD>(volume_));
     calvoran::SettingsKey::writeInteger(QStringLiteral("Volume"), volume_);
     setLedText(QStringLiteral("Volume: ") + QString::number(volume_));
 }

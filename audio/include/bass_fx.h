@@ -169,7 +169,8 @@ BOOL BASS_FX_DSP_Remove(DWORD handle, int dsp);
 /* params points to the effect's record above (EqBandParams for 5). */
 BOOL BASS_FX_DSP_SetParameters(DWORD handle, int dsp, void *params);
 BOOL BASS_FX_DSP_GetParameters(DWORD handle, int dsp, void *params);
-/* Takes every effect of this interface off every channel. Always succeeds. */
+/* Takes every BASS_FX_DSP_Set effect off every channel (BASS_ChannelSetFX bands stay). Always
+ * succeeds. */
 BOOL BASS_FX_Free(void);
 
 /* Our extension: the band that BASS_ChannelSetFX(handle, BASS_FX_PARAMEQ) attached as `fx`. Each

@@ -195,12 +195,15 @@ TEST_F(FxApi, ErrorCodesAndFree) {
     EXPECT_EQ(BASS_ErrorGetCode(), BASS_OK);
 
     // Parametric bands of BASS_ChannelSetFX are flat; BASS_FX_Free takes the equaliser off.
+    HFX band = 0;
     for (int i = 0; i < 3; ++i)
-        EXPECT_NE(BASS_ChannelSetFX(h, BASS_FX_PARAMEQ), 0u);
+        EXPECT_NE(band = BASS_ChannelSetFX(h, BASS_FX_PARAMEQ), 0u);
     rec.gain = 12.0f;
     rec.centre = 440.0f;
     ASSERT_TRUE(BASS_FX_DSP_SetParameters(h, BASS_FX_DSP_PEAKEQ, &rec));
     EXPECT_TRUE(BASS_FX_Free());
+    EqBandParams kept{};
+    EXPECT_TRUE(BASS_FX_ParamEqGetParameters(h, band, &kept)) << "channel bands are not DSP effects";
     EXPECT_FALSE(BASS_FX_DSP_Remove(h, BASS_FX_DSP_PEAKEQ));
     EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_NOTAVAIL);
     EXPECT_NEAR(gainDb(path, tone, h), 0.0, 0.01);

@@ -85,9 +85,10 @@ struct ChainState {
         std::erase_if(entries, [](const Entry &e) { return e.dead; });
     }
 
+    // The DSP effects only: BASS_ChannelSetFX bands belong to the channel's own interface.
     void removeAll() {
         for (Entry &e : entries)
-            e.target = 0.0f;
+            if (e.dsp != kParamEqDsp) e.target = 0.0f;
     }
 
     void fade(Entry &e, float *buf, std::size_t frames) {

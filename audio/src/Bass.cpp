@@ -2,6 +2,7 @@
 #include "bass.h"
 #include "Channel.h"
 #include "ChannelFx.h"
+#include "Convert.h"
 #include "Fft.h"
 #include "Mixer.h"
 #include "Output.h"
@@ -118,8 +119,9 @@ void updateLoop() {
             l.mixer->remove(it->second.channel.get());
             if (it->second.channel->autoFree()) l.channels.erase(it);
         }
+        const bool busy = !playing.empty();
         playing.clear(); // channels freed meanwhile are destroyed here, outside the mixer
-        l.wake.wait_for(guard, std::chrono::milliseconds(4));
+        l.wake.wait_for(guard, std::chrono::milliseconds(busy ? 10 : 50));
     }
 }
 
@@ -172,6 +174,7 @@ bool startPlaying(DWORD handle, const Found &found, bool restart) {
         l.output->start();
         l.outputRunning = true;
     }
+    l.wake.notify_all(); // the update thread naps longer while nothing plays
     return ok(true);
 }
 
@@ -230,7 +233,7 @@ DWORD packLevel(float left, float right) {
 }
 
 std::int16_t toInt16(float v) {
-    return static_cast<std::int16_t>(std::lrint(std::clamp(v * 32768.0f, -32768.0f, 32767.0f)));
+    return floatToInt16(v);
 }
 
 } // namespace

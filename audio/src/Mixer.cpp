@@ -1,6 +1,7 @@
 #include "Mixer.h"
 
 #include "Channel.h"
+#include "Convert.h"
 
 #include <algorithm>
 #include <chrono>
@@ -39,10 +40,8 @@ void Mixer::render(std::int16_t *out, std::size_t frames, std::int64_t audibleNs
         const auto at = audibleNs + static_cast<std::int64_t>(static_cast<double>(done) * 1e9 / rate_);
         for (Channel *channel : channels_)
             channel->mixInto(mix_.data(), n, at, rate_);
-        for (std::size_t i = 0; i < 2 * n; ++i) {
-            const float v = std::clamp(mix_[i] * master * 32768.0f, -32768.0f, 32767.0f);
-            out[2 * done + i] = static_cast<std::int16_t>(std::lrint(v));
-        }
+        for (std::size_t i = 0; i < 2 * n; ++i)
+            out[2 * done + i] = floatToInt16(mix_[i] * master);
         done += n;
     }
 }

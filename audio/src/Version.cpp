@@ -1,3 +1,5 @@
 #include "bass.h"
 
-extern "C" DWORD BASS_GetVersion(void) { return 2; }
+extern "C" DWORD BASS_GetVersion(void) {
+    return 2;
+}

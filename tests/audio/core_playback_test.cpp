@@ -128,9 +128,11 @@ TEST_P(AudioCorePlayback, WaveDataIsWhatIsHeard) {
         std::vector<std::int16_t> data(bytes / 2);
         const QWORD before = BASS_ChannelGetPosition(stream) / 4;
         ASSERT_EQ(BASS_ChannelGetData(stream, data.data(), bytes), bytes);
-        // Consecutive frames of the file, ending where the position says.
+        // Consecutive frames of the file (the WAV writer's scale may repeat a value once in a while),
+        // ending where the position says.
         for (std::size_t i = 1; i < data.size() / 2; ++i) {
-            ASSERT_EQ((data[2 * (i - 1)] + 1) % 32768, data[2 * i] % 32768) << i;
+            const int step = (data[2 * i] - data[2 * (i - 1)] + 32768) % 32768;
+            ASSERT_TRUE(step == 0 || step == 1) << i << ": " << step;
             ASSERT_EQ(data[2 * i + 1], -data[2 * i]);
         }
         const int last = data[data.size() - 2];

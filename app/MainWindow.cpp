@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QProgressBar>
+#include <QToolButton>
 #include <algorithm>
 
 using calvoran::TVrRunOnce;
@@ -67,6 +68,15 @@ TForm1::TForm1(QWidget *parent)
     label1_->setToolTip(QStringLiteral("Time Played"));
     label1_->setStyleSheet(QStringLiteral("color: #00C000;"));
     trackBar_ = standInBar(this, QRect(48, 40, 162, 12), 100, QStringLiteral("Position"));
+    plButton_ = new QToolButton(this);
+    plButton_->setGeometry(30, 72, 25, 18);
+    plButton_->setText(QStringLiteral("PL"));
+    plButton_->setToolTip(QStringLiteral("Show/Hide Playlist"));
+    connect(plButton_, &QToolButton::clicked, this, [this] { PlButtonClick(); });
+}
+
+void TForm1::PlButtonClick() {
+    if (Form2) Form2->setVisible(!Form2->isVisible());
 }
 
 TForm1::~TForm1() = default;

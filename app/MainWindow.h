@@ -7,6 +7,7 @@
 
 class QLabel;
 class QProgressBar;
+class QToolButton;
 
 namespace calvoran {
 class TVrRunOnce;
@@ -37,6 +38,9 @@ public:
     // Moves the volume slider, which runs its change handler.
     void setVolume(int position);
     void VrSlider1Change();
+
+    // Shows the playlist window when hidden, hides it when shown.
+    void PlButtonClick();
 
     void ApplySkin(const QString &skinName);
     QString currentSkinName() const { return skinName_; }
@@ -85,6 +89,7 @@ private:
     QProgressBar *level2_ = nullptr;
     QLabel *label1_ = nullptr;
     QProgressBar *trackBar_ = nullptr;
+    QToolButton *plButton_ = nullptr;
     bool ledAutoScroll_ = true;
     QString ledText_;
     QString skinName_;

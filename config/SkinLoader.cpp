@@ -4,8 +4,6 @@
 #include "SkinFileError.h"
 #include "SkinTarget.h"
 #include "UnitBitmapRgn.h"
-#include "platform/Dialogs.h"
-#include "platform/SettingsKey.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -147,18 +145,6 @@ QString applyStartupSkin(SkinTarget &target, const QString &savedName, const QSt
     }
     target.useBuiltInLook();
     return {};
-}
-
-bool applyChosenSkin(SkinTarget &target, const QString &name, const QString &folder) {
-    try {
-        ApplySkin(target, name, false, folder);
-    } catch (const SkinFileError &error) {
-        showError(error.message());
-        return false;
-    }
-    SettingsKey::writeString(QStringLiteral("SkinName"), name);
-    target.repaintBackground();
-    return true;
 }
 
 } // namespace calvoran

@@ -33,10 +33,6 @@ QString resolveStartupSkin(const QString &savedName, const QString &folder = pro
 QString applyStartupSkin(SkinTarget &target, const QString &savedName,
                          const QString &folder = programFolder());
 
-// The configuration window's skin chooser: applies the skin, then stores it as SkinName and repaints
-// the background. A failing skin shows its error and is not stored. True when the skin applied.
-bool applyChosenSkin(SkinTarget &target, const QString &name, const QString &folder = programFolder());
-
 // Decoders of the skin files: Windows bitmaps and the JPEG background. Both throw SkinFileError.
 QImage loadSkinBitmap(const QString &path);
 QImage loadSkinPicture(const QString &path);

@@ -216,20 +216,3 @@ TEST_F(SkinLoader, StartUpSurvivesBrokenSkinsSilently) {
     EXPECT_TRUE(messages.empty());
     EXPECT_TRUE(calvoran::SettingsKey::readString("SkinName").isEmpty());
 }
-
-TEST_F(SkinLoader, ChooserStoresOnlySkinsThatApplied) {
-    using calvoran::SettingsKey;
-    EXPECT_TRUE(calvoran::applyChosenSkin(target, "Red"));
-    EXPECT_EQ(SettingsKey::readString("SkinName"), "Red");
-    EXPECT_EQ(target.log.last(), "repaint");
-    EXPECT_TRUE(messages.empty());
-
-    // A partly typed name moves the controls, then fails with an error box; SkinName stays.
-    EXPECT_FALSE(calvoran::applyChosenSkin(target, "Bl"));
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].text,
-              "Cannot open file \"" + folder() + "Skins/Bl/plbtn.bmp\". No such file or directory");
-    EXPECT_EQ(messages[0].icon, calvoran::MsgIcon::Error);
-    EXPECT_EQ(SettingsKey::readString("SkinName"), "Red");
-    EXPECT_EQ(target.positions[SkinControl::PlayBtn], QPoint(0, 0));
-}

@@ -321,6 +321,16 @@ uint16_t Tid3v2tag::LoadTag(const std::string &fileName, uint32_t offset) {
         TagLoader loader(*this, file, size, offset);
         result = loader.run();
         if (Finished) return result;
+        if (result == 0x1000) {
+            // No tag here yet: the object now stands for an empty tag of this file, so the ID3
+            // window can give the file its first tag, and nothing of an earlier file remains.
+            failBeforeParse(result);
+            LastResult = 0;
+            MajorVersion = 3;
+            Revision = 0;
+            TagSize = 0;
+            return result;
+        }
         return failBeforeParse(result);
     } catch (const id3io::IoFailure &e) {
         return failBeforeParse(static_cast<uint16_t>(e.code << 8));

@@ -156,6 +156,26 @@ TEST_F(Id3Window, SaveAfterFailedLoadNeverWritesTheEarlierFile) {
     EXPECT_EQ(readFile(good), goodBefore);
 }
 
+TEST_F(Id3Window, AFileWithoutATagGetsItsFirstOne) {
+    const std::string bare = dir.write("bare.mp3", music);
+    tagged("other.mp3", "Other", "O");
+    loadThroughButton(dir.path("other.mp3"));
+    loadThroughButton(bare);
+    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(w.Title->text().isEmpty()) << "fields of the earlier file stayed";
+    w.Title->setText("First");
+    w.Artist->setText("Someone");
+    QTest::mouseClick(w.Savebutton, Qt::LeftButton);
+    EXPECT_TRUE(messages.empty()) << (messages.empty() ? "" : messages[0].text.toStdString());
+    EXPECT_EQ(frameText(bare, "TIT2"), "First");
+    EXPECT_EQ(frameText(bare, "TPE1"), "Someone");
+    EXPECT_EQ(frameText(bare, "TALB"), "");
+    // The audio follows the new tag unchanged.
+    const Bytes after = readFile(bare);
+    ASSERT_GE(after.size(), music.size());
+    EXPECT_TRUE(std::equal(music.begin(), music.end(), after.end() - static_cast<long>(music.size())));
+}
+
 TEST_F(Id3Window, SaveTargetsTheFileThePlaylistFilledTheBoxesFor) {
     const std::string loaded = tagged("loaded.mp3", "Loaded", "L");
     const std::string playlist = tagged("playlist.mp3", "Listed", "P");

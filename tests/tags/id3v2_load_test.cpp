@@ -195,9 +195,19 @@ TEST_F(Load, FailedLoadNeverLeavesAnEarlierFilesFrames) {
     EXPECT_EQ(t.LoadTag(other, 0), 0x1000);
     EXPECT_EQ(t.Frames.Count(), 0u);
     EXPECT_EQ(t.FileName, other);
+    // A file without a tag may get its first one, but never the earlier file's frames.
+    EXPECT_EQ(t.LastResult, 0);
+    EXPECT_EQ(t.SaveTag("=", 255, 0, -1, 255), 0xFD00);
+    EXPECT_EQ(readFile(other), audio(500));
+
+    // A tag that claims more than the file holds blocks saving altogether.
+    EXPECT_EQ(load(tag(3, frame(3, "TIT2", text("old")))), 0);
+    const std::string cut =
+        dir.write("cut.mp3", cat({str("ID3\x03"), Bytes{0, 0, 0, 0, 0x7F, 0x7F}, audio(50)}));
+    EXPECT_GE(t.LoadTag(cut, 0), 256);
+    EXPECT_EQ(t.Frames.Count(), 0u);
     EXPECT_GE(t.LastResult, 256);
     EXPECT_EQ(t.SaveTag("=", 255, 0, -1, 255), 0xFE00);
-    EXPECT_EQ(readFile(other), audio(500));
 }
 
 TEST_F(Load, ProgressStateAfterLoad) {

@@ -4,6 +4,7 @@
 #include "ChannelFx.h"
 #include "Convert.h"
 #include "Fft.h"
+#include "Library.h"
 #include "Mixer.h"
 #include "Output.h"
 
@@ -250,6 +251,17 @@ bool withChannelFx(DWORD handle, const std::function<void(FxChain &)> &fn) {
 
 void setError(int code) {
     t_error = code;
+}
+
+DWORD registerStream(std::unique_ptr<Decoder> decoder, DWORD flags) {
+    const auto rate = outputRate();
+    if (!rate) return fail(BASS_ERROR_INIT, DWORD{0});
+    if (!decoder) return fail(BASS_ERROR_ILLPARAM, DWORD{0});
+    return addChannel(std::move(decoder), Channel::Kind::Stream, flags, *rate);
+}
+
+int currentOutputRate() {
+    return outputRate().value_or(0);
 }
 
 } // namespace calvoran::audio

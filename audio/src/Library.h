@@ -1,0 +1,18 @@
+// Seams for the library's later parts (URL streams, recording): they bring a Decoder, the core makes it a
+// channel like any file stream.
+#pragma once
+#include "Decoder.h"
+#include "bass.h"
+
+#include <memory>
+
+namespace calvoran::audio {
+
+// Registers a stream channel that plays `decoder` (flags as for BASS_StreamCreateFile). Returns the
+// handle, or 0 with the calling thread's error set (BASS_ERROR_INIT when the library is not initialised).
+DWORD registerStream(std::unique_ptr<Decoder> decoder, DWORD flags);
+
+// The output rate, or 0 when the library is not initialised.
+int currentOutputRate();
+
+} // namespace calvoran::audio

@@ -10,7 +10,7 @@ trap 'rm -f "$out"' EXIT
 QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy "$exe" --benchmark_format=json >"$out" || exit 1
 python3 - "$out" <<'PY'
 import json, sys
-runs = {b["name"]: b for b in json.load(open(sys.argv[1]))["benchmarks"]}
+runs = {b["name"].split("/")[0]: b for b in json.load(open(sys.argv[1]))["benchmarks"]}
 def ms(name):
     b = runs[name]
     scale = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}[b["time_unit"]]

@@ -7,8 +7,11 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <future>
+#include <thread>
 
 namespace calvoran {
 
@@ -68,23 +71,54 @@ QString M3uFormat::decodeLocation(const QByteArray &bytes) {
 }
 
 QByteArray M3uFormat::compose(const std::vector<M3uEntry> &entries, const LengthOf &lengthOf) {
-    QByteArray out("#EXTM3U\r\n");
-    for (const M3uEntry &entry : entries) {
-        if (!isExistingFile(entry.location)) continue;
-        const QByteArray location = encodeLocation(entry.location);
+    std::vector<size_t> kept;
+    std::vector<QByteArray> locations;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (!isExistingFile(entries[i].location)) continue;
+        QByteArray location = encodeLocation(entries[i].location);
         if (location.contains('\r') || location.contains('\n'))
             continue; // a file name no line-based file can hold
-        const double seconds = lengthOf ? lengthOf(entry.location) : -1.0;
-        const long long rounded = std::isfinite(seconds) ? std::llround(seconds) : -1;
+        kept.push_back(i);
+        locations.push_back(std::move(location));
+    }
+    const std::vector<double> seconds = measure(entries, kept, lengthOf);
+
+    QByteArray out("#EXTM3U\r\n");
+    for (size_t k = 0; k < kept.size(); ++k) {
+        const long long rounded = std::isfinite(seconds[k]) ? std::llround(seconds[k]) : -1;
         out += "#EXTINF:";
         out += lengthText(rounded).c_str();
         out += ',';
-        out += QByteArray::fromStdString(oneLine(entry.caption));
+        out += QByteArray::fromStdString(oneLine(entries[kept[k]].caption));
         out += "\r\n";
-        out += location;
+        out += locations[k];
         out += "\r\n";
     }
     return out;
+}
+
+std::vector<double> M3uFormat::measure(const std::vector<M3uEntry> &entries, const std::vector<size_t> &kept,
+                                       const LengthOf &lengthOf) {
+    std::vector<double> seconds(kept.size(), -1.0);
+    if (!lengthOf) return seconds;
+    // Opening a file to measure it waits on the disk more than on the processor: a few files at once.
+    constexpr size_t kSerialBelow = 64;
+    const size_t workers = std::clamp<size_t>(std::thread::hardware_concurrency(), 1, 4);
+    const auto run = [&](size_t first, size_t step) {
+        for (size_t k = first; k < kept.size(); k += step)
+            seconds[k] = lengthOf(entries[kept[k]].location);
+    };
+    if (workers == 1 || kept.size() < kSerialBelow) {
+        run(0, 1);
+        return seconds;
+    }
+    std::vector<std::future<void>> jobs;
+    for (size_t w = 1; w < workers; ++w)
+        jobs.push_back(std::async(std::launch::async, run, w, workers));
+    run(0, workers);
+    for (std::future<void> &job : jobs)
+        job.get();
+    return seconds;
 }
 
 M3uContent M3uFormat::parse(const QByteArray &data) {

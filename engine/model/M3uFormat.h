@@ -26,6 +26,7 @@ struct M3uContent {
 class M3uFormat {
 public:
     enum class WriteResult { Ok, CannotCreate, Failed };
+    // Called from several threads at once for long lists; must be safe for that.
     using LengthOf = std::function<double(const QString &location)>;
 
     // The "#000" pattern: at least three digits, leading zeros.
@@ -46,6 +47,10 @@ public:
     // A location line tidied: trimmed; addresses and existing files as they are, anything else made
     // a full path against the current folder.
     static QString normalizeLocation(const QString &line);
+
+private:
+    static std::vector<double> measure(const std::vector<M3uEntry> &entries, const std::vector<size_t> &kept,
+                                       const LengthOf &lengthOf);
 };
 
 } // namespace calvoran

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <stdexcept>
@@ -183,4 +184,27 @@ TEST(M3uFormat, NormalizeLocationKeepsAddressesAndFilesAndExpandsTheRest) {
     EXPECT_EQ(M3uFormat::normalizeLocation("/a/b/../c.mp3"), "/a/c.mp3");
     EXPECT_EQ(M3uFormat::normalizeLocation(""), QDir::cleanPath(dir.path()));
     QDir::setCurrent(oldCwd);
+}
+
+TEST(M3uFormat, LongListsAreMeasuredInParallelButWrittenInOrder) {
+    QTemporaryDir dir;
+    std::vector<M3uEntry> entries;
+    for (int i = 0; i < 300; ++i)
+        entries.push_back({std::to_string(i + 1) + ". t", touch(dir, QString("%1.mp3").arg(i))});
+    const auto lengthOf = [](const QString &p) { return QFileInfo(p).baseName().toDouble(); };
+    const M3uContent back = M3uFormat::parse(M3uFormat::compose(entries, lengthOf));
+    ASSERT_EQ(back.locations.size(), 300u);
+    const QByteArray text = M3uFormat::compose(entries, lengthOf);
+    for (int i = 0; i < 300; ++i) {
+        EXPECT_EQ(back.locations[static_cast<size_t>(i)], entries[static_cast<size_t>(i)].location);
+        EXPECT_TRUE(text.contains("#EXTINF:" + QByteArray::fromStdString(M3uFormat::lengthText(i)) + "," +
+                                  QByteArray::number(i + 1) + ". t\r\n" +
+                                  QFile::encodeName(entries[size_t(i)].location)))
+            << i;
+    }
+    const auto failing = [](const QString &p) -> double {
+        if (p.endsWith("/250.mp3")) throw std::runtime_error("unreadable");
+        return 1;
+    };
+    EXPECT_THROW(M3uFormat::compose(entries, failing), std::runtime_error);
 }

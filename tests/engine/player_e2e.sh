@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The real player under a virtual X server, its sound written to a file by SDL's disk driver:
 # show the playlist, double-click the first entry and hear it; close with SIGTERM; the list is the
-# same after the next start and close.
+# same after the next start and close; an MP3 named on the command line is put first.
 # Usage: player_e2e.sh path/to/calvoran
 set -u
 exe=$(readlink -f "$1")
@@ -40,6 +40,13 @@ timeout 20 xdotool search --sync --onlyvisible --name '^Calvoran Player$' >/dev/
 sleep 1
 kill -TERM $pid; wait $pid
 echo "second run ended: $?"
+cp "$home/playlist.m3u" "$home/after-two.m3u"
+# An MP3 named on the command line becomes the first entry, unplayed.
+SDL_DISKAUDIOFILE="$home/third.raw" "$exe" "$home/other.mp3" & pid=$!
+timeout 20 xdotool search --sync --onlyvisible --name '^Calvoran Player$' >/dev/null
+sleep 1
+kill -TERM $pid; wait $pid
+echo "third run ended: $?"
 DRIVE
 xvfb-run -a -s "-screen 0 1280x800x24" bash "$home/drive.sh" "$exe" "$home" || exit 1
 
@@ -53,10 +60,17 @@ loud = sum(1 for w in words if abs(w) > 64)
 print(f"player_e2e: {n / 88200:.1f} s of output, {loud / max(n, 1):.0%} sounding")
 sys.exit(0 if loud > 44100 else 1)
 PY
-if cmp -s "$home/playlist.m3u" "$home/expected.m3u"; then
+if cmp -s "$home/after-two.m3u" "$home/expected.m3u"; then
     echo "player_e2e: playlist.m3u unchanged by two runs"
 else
-    echo "player_e2e: playlist.m3u changed:"; cat -A "$home/playlist.m3u"; status=1
+    echo "player_e2e: playlist.m3u changed:"; cat -A "$home/after-two.m3u"; status=1
+fi
+{ printf '#EXTM3U\r\n#EXTINF:004,1. other - \r\n%s\r\n' "$home/other.mp3"; tail -n +2 "$home/expected.m3u"; } \
+    >"$home/expected3.m3u"
+if cmp -s "$home/playlist.m3u" "$home/expected3.m3u"; then
+    echo "player_e2e: the command-line MP3 came first"
+else
+    echo "player_e2e: after a start with an MP3 argument:"; cat -A "$home/playlist.m3u"; status=1
 fi
 if [ -s "$home/messages.txt" ]; then
     echo "player_e2e: message boxes:"; cat "$home/messages.txt"; status=1

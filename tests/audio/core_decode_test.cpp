@@ -193,3 +193,22 @@ TEST_F(AudioCoreDecode, ModuleSeekAndMemoryLoad) {
     const auto rest = decodeAll16(music);
     EXPECT_NEAR(rest.size() / 2.0 / 44100.0, 2 * fx::kDemoPatternSeconds - 10.0, 0.05);
 }
+
+TEST_F(AudioCoreDecode, DecodeChannelsMeasureWhatTheyDecode) {
+    const int bin = 40;
+    const auto path = dir_.file("tone.wav");
+    ASSERT_TRUE(fx::writeWav(path, fx::sine(bin * 44100.0 / 1024.0, 1.0, 44100, 1, 0.5), 44100, 1,
+                             fx::WavFormat::Float32));
+    const DWORD stream = decodeStream(path);
+    ASSERT_NE(stream, 0u);
+    // Levels: 20 ms decoded, mono on both sides.
+    const DWORD level = BASS_ChannelGetLevel(stream);
+    EXPECT_NEAR(level & 0xFFFF, 64, 1);
+    EXPECT_EQ(level >> 16, level & 0xFFFF);
+    EXPECT_EQ(BASS_ChannelGetPosition(stream), 882u * 2);
+    std::vector<float> fft(512);
+    EXPECT_EQ(BASS_ChannelGetData(stream, fft.data(), BASS_DATA_FFT1024), 2048u);
+    EXPECT_EQ(std::max_element(fft.begin(), fft.end()) - fft.begin(), bin);
+    EXPECT_NEAR(fft[bin], 0.5, 0.02);
+    EXPECT_EQ(BASS_ChannelIsActive(stream), static_cast<DWORD>(BASS_ACTIVE_PLAYING));
+}

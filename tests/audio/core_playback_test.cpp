@@ -105,6 +105,22 @@ TEST_P(AudioCorePlayback, StopPausesStartResumesFlushRestarts) {
     EXPECT_LT(positionSeconds(stream), 0.02);
 }
 
+TEST_P(AudioCorePlayback, FrequencyAttributeChangesTheSpeed) {
+    const DWORD stream = wavStream("a.wav", 5.0, 22050);
+    ASSERT_TRUE(BASS_ChannelSetAttributes(stream, 44100, -1, 0));
+    ASSERT_TRUE(BASS_StreamPlay(stream, FALSE, 0));
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    EXPECT_NEAR(positionSeconds(stream), 0.8, 0.07);
+    // Back to its own rate (0) while playing.
+    ASSERT_TRUE(BASS_ChannelSetAttributes(stream, 0, -1, 0));
+    const double at = positionSeconds(stream);
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    EXPECT_NEAR(positionSeconds(stream) - at, 0.4, 0.07);
+    DWORD freq = 0;
+    BASS_ChannelGetAttributes(stream, &freq, nullptr, nullptr);
+    EXPECT_EQ(freq, 22050u);
+}
+
 TEST_P(AudioCorePlayback, AutoFreeReleasesTheStreamAfterItsEnd) {
     const DWORD stream = wavStream("a.wav", 0.3, 44100, BASS_STREAM_AUTOFREE);
     ASSERT_TRUE(BASS_StreamPlay(stream, FALSE, 0));

@@ -10,6 +10,16 @@ double since(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
+// How far the position lies outside the time since the play call (taken before and after it, and read
+// around the position): a test thread that is preempted widens the window instead of failing.
+void worstOutside(double &worst, DWORD handle, Clock::time_point before, Clock::time_point after,
+                  double from = 0.0) {
+    const double low = since(after);
+    const double position = positionSeconds(handle) - from;
+    const double high = since(before);
+    worst = std::max({worst, low - position, position - high});
+}
+
 // Left channel counts frames (value = index modulo 32768), right is its negation: any frame of the output
 // says where in the file it came from.
 std::vector<float> indexedSignal(std::size_t frames) {
@@ -48,20 +58,21 @@ TEST_P(AudioCorePlayback, PositionFollowsTheClockAndTheEndIsHeard) {
         ASSERT_NE(stream, 0u);
         EXPECT_EQ(BASS_ChannelIsActive(stream), static_cast<DWORD>(BASS_ACTIVE_STOPPED));
         EXPECT_EQ(BASS_ChannelGetPosition(stream), 0u);
+        const auto before = Clock::now();
         ASSERT_TRUE(BASS_StreamPlay(stream, FALSE, 0));
-        const auto start = Clock::now();
+        const auto after = Clock::now();
         double worst = 0;
-        while (since(start) < 1.1) {
-            const double expected = since(start);
-            const double position = positionSeconds(stream);
-            worst = std::max(worst, std::fabs(position - expected));
+        while (since(after) < 1.1) {
+            worstOutside(worst, stream, before, after);
             EXPECT_EQ(BASS_ChannelIsActive(stream), static_cast<DWORD>(BASS_ACTIVE_PLAYING));
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
         }
         EXPECT_LT(worst, 0.030);
         ASSERT_TRUE(waitFor([&] { return BASS_ChannelIsActive(stream) != BASS_ACTIVE_PLAYING; },
                             std::chrono::milliseconds(2000)));
-        EXPECT_NEAR(since(start), 1.2, 0.035);
+        // Not before the last sample was heard; the poll itself may come a little late.
+        EXPECT_GE(since(before), 1.2 - 0.03);
+        EXPECT_LE(since(after), 1.2 + 0.06);
         EXPECT_EQ(BASS_ChannelGetPosition(stream), BASS_StreamGetLength(stream));
         // Data of a stream that is no longer heard: none.
         char buffer[2048];
@@ -77,18 +88,27 @@ TEST_P(AudioCorePlayback, PositionFollowsTheClockAndTheEndIsHeard) {
 
 TEST_P(AudioCorePlayback, StopPausesStartResumesFlushRestarts) {
     const DWORD stream = wavStream("a.wav", 5.0, 44100);
+    const auto beforePlay = Clock::now();
     ASSERT_TRUE(BASS_StreamPlay(stream, FALSE, 0));
+    const auto afterPlay = Clock::now();
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const double low = since(afterPlay);
     ASSERT_TRUE(BASS_Stop());
+    const double high = since(beforePlay);
     EXPECT_EQ(BASS_ChannelIsActive(stream), static_cast<DWORD>(BASS_ACTIVE_PAUSED));
     const double paused = positionSeconds(stream);
-    EXPECT_NEAR(paused, 0.3, 0.04);
+    EXPECT_GE(paused, low - 0.03);
+    EXPECT_LE(paused, high + 0.03);
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     EXPECT_NEAR(positionSeconds(stream), paused, 0.002);
+    const auto beforeStart = Clock::now();
     ASSERT_TRUE(BASS_Start());
+    const auto afterStart = Clock::now();
     EXPECT_EQ(BASS_ChannelIsActive(stream), static_cast<DWORD>(BASS_ACTIVE_PLAYING));
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    EXPECT_NEAR(positionSeconds(stream), paused + 0.2, 0.04);
+    double worst = 0;
+    worstOutside(worst, stream, beforeStart, afterStart, paused);
+    EXPECT_LT(worst, 0.03);
 
     // BASS_StreamPlay also resumes stopped output.
     ASSERT_TRUE(BASS_Stop());
@@ -96,10 +116,14 @@ TEST_P(AudioCorePlayback, StopPausesStartResumesFlushRestarts) {
     EXPECT_EQ(BASS_ChannelIsActive(stream), static_cast<DWORD>(BASS_ACTIVE_PLAYING));
 
     // Seeking while playing: heard at once.
+    const auto beforeSeek = Clock::now();
     ASSERT_TRUE(BASS_ChannelSetPosition(stream, BASS_ChannelSeconds2Bytes(stream, 3.0f)));
-    EXPECT_NEAR(positionSeconds(stream), 3.0, 0.02);
+    const auto afterSeek = Clock::now();
+    worst = 0;
+    worstOutside(worst, stream, beforeSeek, afterSeek, 3.0);
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    EXPECT_NEAR(positionSeconds(stream), 3.1, 0.035);
+    worstOutside(worst, stream, beforeSeek, afterSeek, 3.0);
+    EXPECT_LT(worst, 0.03);
     // flush TRUE starts from the beginning.
     ASSERT_TRUE(BASS_StreamPlay(stream, TRUE, 0));
     EXPECT_LT(positionSeconds(stream), 0.02);
@@ -176,11 +200,14 @@ TEST_P(AudioCorePlayback, ModulesPlayToTheirEnd) {
     EXPECT_EQ(BASS_MusicGetLength(music, FALSE), 1u);
     const double length = BASS_ChannelBytes2Seconds(music, BASS_MusicGetLength(music, TRUE));
     EXPECT_NEAR(length, song.durationSeconds(), 0.01);
+    const auto before = Clock::now();
     ASSERT_TRUE(BASS_MusicPlay(music));
     const auto start = Clock::now();
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     EXPECT_EQ(BASS_ChannelIsActive(music), static_cast<DWORD>(BASS_ACTIVE_PLAYING));
-    EXPECT_NEAR(positionSeconds(music), since(start), 0.03);
+    double worst = 0;
+    worstOutside(worst, music, before, start);
+    EXPECT_LT(worst, 0.03);
     EXPECT_GT(BASS_ChannelGetLevel(music) & 0xFFFF, 10u);
     ASSERT_TRUE(waitFor([&] { return BASS_ChannelIsActive(music) != BASS_ACTIVE_PLAYING; },
                         std::chrono::milliseconds(4000)));

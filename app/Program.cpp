@@ -82,7 +82,9 @@ int RunProgram(QApplication &app, const QString &commandLine) {
     form1->setWindowState(Qt::WindowNoState);
     form1->setLedText(QStringLiteral("Calvoran Player"));
 
-    const int rc = app.exec();
+    // A second copy ends as its loop would start; start-up may already have let queued events run,
+    // so the guard's request is checked here rather than trusted to arrive inside the loop.
+    const int rc = form1->VrRunOnce1()->terminationRequested() ? 0 : app.exec();
 
     // Windows go in creation order, as the framework releases them.
     Form1 = nullptr;

@@ -26,8 +26,9 @@ thread_local int t_error = BASS_OK;
 
 constexpr QWORD kBadQword = ~QWORD{0};
 constexpr DWORD kBadDword = ~DWORD{0};
-// How far decoding runs ahead of the mixer: short, so effect changes are heard quickly.
-constexpr double kAheadSeconds = 0.04;
+// How far decoding runs ahead of the mixer: short, so an effect change is heard within 50 ms (this plus
+// one decode chunk plus one device period); it grows per channel after the mixer ever found it empty.
+constexpr double kAheadSeconds = 0.03;
 constexpr double kLevelSeconds = 0.02;
 
 struct Entry {
@@ -161,7 +162,8 @@ bool startPlaying(DWORD handle, const Found &found, bool restart) {
     if (restart || channel.finished(found.observedNs, found.rate)) {
         if (!channel.seek(0)) return fail(BASS_ERROR_POSITION, false);
     }
-    channel.fill(aheadFrames(found.rate));
+    // Start with a double helping, so a late first wake-up of the update thread leaves no gap.
+    channel.fill(2 * aheadFrames(found.rate));
     Library &l = lib();
     std::lock_guard guard(l.lock);
     if (!l.initialised) return fail(BASS_ERROR_INIT, false);

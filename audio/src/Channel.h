@@ -77,7 +77,7 @@ private:
     };
     static constexpr std::size_t kRingFrames = 16384;
     static constexpr std::size_t kHistoryFrames = 16384;
-    static constexpr std::size_t kChunkFrames = 512;
+    static constexpr std::size_t kChunkFrames = 256;
     static constexpr std::size_t kHeardEntries = 16;
     static constexpr std::size_t kCheckpoints = 8;
 

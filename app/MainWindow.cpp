@@ -1,40 +1,94 @@
 #include "MainWindow.h"
 
+#include "AboutPlaceholder.h"
+#include "BrowserWindow.h"
 #include "Forms.h"
+#include "MainMenu.h"
+#include "PlayerLook.h"
+#include "WindowDrag.h"
 #include "bass.h"
+#include "config/ConfigWindow.h"
+#include "config/UnitBitmapRgn.h"
+#include "engine/EqualizerWindow.h"
 #include "engine/PlaylistWindow.h"
 #include "platform/CreationLog.h"
 #include "platform/Paths.h"
 #include "platform/SettingsKey.h"
+#include "platform/Text.h"
+#include "platform/TrayIcon.h"
+#include "radio/RadioWindow.h"
+#include "tags/id3.h"
+#include "visuals/LevelMetersWindow.h"
+#include "visuals/vsx.h"
+#include "widgets/TVrBitmapButton.h"
+#include "widgets/TVrDisplay.h"
+#include "widgets/TVrLevelBar.h"
+#include "widgets/TVrMatrix.h"
 #include "widgets/TVrRunOnce.h"
+#include "widgets/TVrSlider.h"
 #include "widgets/TVrTimer.h"
+#include "widgets/TVrTrackBar.h"
 
-#include <QApplication>
+#include <QAction>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QCoreApplication>
+#include <QCursor>
 #include <QLabel>
-#include <QPainter>
-#include <QProgressBar>
+#include <QMouseEvent>
 #include <QToolButton>
 #include <algorithm>
+#include <cmath>
 
+using calvoran::SkinButton;
+using calvoran::SkinControl;
+using calvoran::TVrBitmapButton;
 using calvoran::TVrRunOnce;
 using calvoran::TVrTimer;
+namespace Look = calvoran::PlayerLook;
 
 namespace {
-constexpr int kDesignWidth = 278;
-constexpr int kDesignHeight = 94;
-constexpr int kLevelMax = 128;
 
-QProgressBar *standInBar(QWidget *parent, const QRect &geometry, int maximum, const QString &hint) {
-    auto *bar = new QProgressBar(parent);
-    bar->setGeometry(geometry);
-    bar->setRange(0, maximum);
-    bar->setValue(0);
-    bar->setTextVisible(false);
-    bar->setToolTip(hint);
-    return bar;
+constexpr int kLevelMax = 128;
+constexpr int kScrollStep = 15;
+
+DWORD currentChannel() {
+    return Form2 ? Form2->CurrentChannel : 0;
 }
+
+// Seconds heard so far on the current channel; 0 when the channel gives none.
+double channelSeconds() {
+    const DWORD channel = currentChannel();
+    const double seconds = BASS_ChannelBytes2Seconds(channel, BASS_ChannelGetPosition(channel));
+    return seconds > 0 ? seconds : 0.0;
+}
+
+TVrBitmapButton *makeButton(QWidget *parent, const QRect &geometry, const QString &hint) {
+    auto *button = new TVrBitmapButton(parent);
+    button->setGeometry(geometry);
+    button->setNumGlyphs(2);
+    button->setTransparentMode(calvoran::tmPixel);
+    button->setTransparent(true);
+    button->setAutoSize(true);
+    button->setToolTip(hint);
+    button->setCursor(Qt::ArrowCursor);
+    return button;
+}
+
+template <typename Window> void showNew() {
+    auto *window = new Window();
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->show();
+    window->raise();
+}
+
+void showWindow(QWidget *window) {
+    if (!window) return;
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
 } // namespace
 
 TForm1::TForm1(QWidget *parent)
@@ -43,7 +97,11 @@ TForm1::TForm1(QWidget *parent)
     calvoran::noteCreated("TForm1");
     setWindowTitle(QStringLiteral("Calvoran Player"));
     setCursor(Qt::SizeAllCursor);
-    resize(kDesignWidth, kDesignHeight);
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    setPalette(pal);
+    resize(Look::kDesignWidth, Look::kDesignHeight);
 
     runOnce_->RestorePrevInst = true;
     runOnce_->Terminate = true;
@@ -52,34 +110,149 @@ TForm1::TForm1(QWidget *parent)
 
     timer2_->setEnabled(false);
     timer2_->setInterval(910);
+    timer2_->setOnTimer([this] { Timer2Timer(); });
     tt1_->setEnabled(false);
     tt1_->setInterval(90);
+    tt1_->setOnTimer([this] { tt1Timer(); });
 
-    led_ = new QLabel(this);
-    led_->setGeometry(10, 10, kDesignWidth - 20, 24);
-    led_->setStyleSheet(QStringLiteral("color: #7CFC00; font-family: monospace; font-weight: bold;"));
+    bitmapRgn_ = new calvoran::TBitmapRgn(this);
+    bitmapRgn_->setTransparentColor(qRgb(0, 0, 0));
+    drag_ = new WindowDrag(this);
+    drag_->OnDragEnd = [this] {
+        calvoran::SettingsKey key;
+        if (!key.OpenKey()) return;
+        key.WriteInteger(QStringLiteral("MainTop"), y());
+        key.WriteInteger(QStringLiteral("MainLeft"), x());
+        key.CloseKey();
+    };
 
-    // Stand-ins for the display panel's widgets, at their design places (panel at 40,0).
-    level1_ = standInBar(this, QRect(46, 6, 83, 9), kLevelMax, QStringLiteral("Left Level"));
-    level2_ = standInBar(this, QRect(128, 6, 83, 9), kLevelMax, QStringLiteral("Right Level"));
-    level2_->setInvertedAppearance(true);
-    label1_ = new QLabel(QStringLiteral("0:0"), this);
-    label1_->setGeometry(48, 28, 40, 12);
-    label1_->setToolTip(QStringLiteral("Time Played"));
-    label1_->setStyleSheet(QStringLiteral("color: #00C000;"));
-    trackBar_ = standInBar(this, QRect(48, 40, 162, 12), 100, QStringLiteral("Position"));
-    plButton_ = new QToolButton(this);
-    plButton_->setGeometry(30, 72, 25, 18);
-    plButton_->setText(QStringLiteral("PL"));
-    plButton_->setToolTip(QStringLiteral("Show/Hide Playlist"));
-    connect(plButton_, &QToolButton::clicked, this, [this] { PlButtonClick(); });
-}
-
-void TForm1::PlButtonClick() {
-    if (Form2) Form2->setVisible(!Form2->isVisible());
+    buildControls();
+    PopupMenu1 = new MainMenu(this);
+    wireMenu();
 }
 
 TForm1::~TForm1() = default;
+
+void TForm1::buildControls() {
+    Image1 = new QLabel(this);
+    Image1->move(0, 0);
+    Image1->setToolTip(QStringLiteral("Right Click to view menu"));
+    Image1->installEventFilter(this);
+
+    Image2 = new QLabel(this);
+    Image2->setGeometry(64, 64, 10, 10);
+    Image2->setPixmap(QPixmap::fromImage(Look::menuButtonPicture()));
+    Image2->setToolTip(QStringLiteral("Menu"));
+    Image2->setCursor(Qt::PointingHandCursor);
+    Image2->installEventFilter(this);
+
+    PlButton = makeButton(this, QRect(30, 72, 25, 18), QStringLiteral("Show/Hide Playlist"));
+    PrevBtn = makeButton(this, QRect(78, 72, 28, 20), QStringLiteral("Previous"));
+    NextBtn = makeButton(this, QRect(112, 72, 28, 20), QStringLiteral("Next"));
+    PlayBtn = makeButton(this, QRect(144, 72, 28, 20), QStringLiteral("Play"));
+    StopBtn = makeButton(this, QRect(176, 72, 28, 20), QStringLiteral("Stop"));
+    PlButton->setOnClick([this] { PlButtonClick(); });
+    PrevBtn->setOnClick([this] { PrevBtnClick(); });
+    NextBtn->setOnClick([this] { NextBtnClick(); });
+    PlayBtn->setOnClick([this] { PlaybtnClick(); });
+    StopBtn->setOnClick([this] { StopBtnClick(); });
+
+    VrDisplay1 = new calvoran::TVrDisplay(this);
+    Look::setUpDisplay(VrDisplay1);
+    VrDisplay1->move(40, 0);
+    VrDisplay1->installEventFilter(this);
+
+    VrMatrix1 = new calvoran::TVrMatrix(VrDisplay1);
+    Look::setUpMatrix(VrMatrix1);
+    VrMatrix1->move(7, 14);
+    VrMatrix1->setMaximumWidth(300);
+    VrMatrix1->setToolTip(QStringLiteral("Song Title"));
+    VrMatrix1->installEventFilter(this);
+
+    VrLevelBar1 = new calvoran::TVrLevelBar(VrDisplay1);
+    Look::setUpLevelBar(VrLevelBar1, false);
+    VrLevelBar1->move(6, 6);
+    VrLevelBar1->setToolTip(QStringLiteral("Left Level"));
+    VrLevelBar2 = new calvoran::TVrLevelBar(VrDisplay1);
+    Look::setUpLevelBar(VrLevelBar2, true);
+    VrLevelBar2->move(88, 6);
+    VrLevelBar2->setToolTip(QStringLiteral("Right Level"));
+
+    Label1 = new QLabel(QStringLiteral("0:0"), VrDisplay1);
+    Label1->setGeometry(8, 28, 40, 12);
+    Label1->setMaximumWidth(40);
+    Label1->setToolTip(QStringLiteral("Time Played"));
+    Label1->setAttribute(Qt::WA_TranslucentBackground);
+    QPalette labelPalette = Label1->palette();
+    labelPalette.setColor(QPalette::WindowText, QColor(0x00FF00));
+    Label1->setPalette(labelPalette);
+    QFont labelFont(QStringLiteral("DejaVu Sans"));
+    labelFont.setPixelSize(10);
+    labelFont.setBold(true);
+    Label1->setFont(labelFont);
+
+    VrTrackBar1 = new calvoran::TVrTrackBar(VrDisplay1);
+    Look::setUpPosition(VrTrackBar1);
+    VrTrackBar1->setToolTip(QStringLiteral("Position"));
+    VrTrackBar1->setOnMouseDown(
+        [this](Qt::MouseButton, Qt::KeyboardModifiers, int, int) { vrTrackBar1MouseDown(); });
+    VrTrackBar1->setOnMouseUp(
+        [this](Qt::MouseButton, Qt::KeyboardModifiers, int, int) { vrTrackBar1MouseUp(); });
+
+    VrSlider2 = new calvoran::TVrSlider(VrDisplay1);
+    Look::setUpBalance(VrSlider2);
+    VrSlider2->setToolTip(QStringLiteral("Balance"));
+    VrSlider2->setOnChange([this] { VrSlider2Change(); });
+    VrSlider2->setOnMouseDown(
+        [this](Qt::MouseButton, Qt::KeyboardModifiers, int, int) { vrSlider2MouseDown(); });
+    VrSlider2->setOnMouseUp([this](Qt::MouseButton, Qt::KeyboardModifiers, int, int) { vrSlider2MouseUp(); });
+
+    VrSlider1 = new calvoran::TVrSlider(VrDisplay1);
+    Look::setUpVolume(VrSlider1);
+    VrSlider1->setToolTip(QStringLiteral("Volume"));
+    VrSlider1->setOnChange([this] { VrSlider1Change(); });
+    VrSlider1->setOnMouseDown(
+        [this](Qt::MouseButton, Qt::KeyboardModifiers, int, int) { vrSlider1MouseDown(); });
+    VrSlider1->setOnMouseUp([this](Qt::MouseButton, Qt::KeyboardModifiers, int, int) { vrSlider1MouseUp(); });
+
+    useBuiltInLook();
+}
+
+void TForm1::wireMenu() {
+    MainMenu *m = PopupMenu1;
+    connect(m->About1, &QAction::triggered, this, [] { showNew<AboutPlaceholder>(); });
+    connect(m->CreatingSkins1, &QAction::triggered, this, [] {
+        auto *browser = new Tbrowser1();
+        browser->setAttribute(Qt::WA_DeleteOnClose);
+        browser->show();
+        browser->Navigate(Tbrowser1::kSkinHelpPage);
+    });
+    connect(m->Ormuldex1, &QAction::triggered, this, [] { showNew<Tbrowser1>(); });
+    connect(m->MakeMoney1, &QAction::triggered, this, [] {
+        auto *browser = new Tbrowser1();
+        browser->setAttribute(Qt::WA_DeleteOnClose);
+        browser->show();
+        browser->Navigate(Tbrowser1::kSponsorPage);
+    });
+    connect(m->Previous1, &QAction::triggered, this, [this] { PrevBtnClick(); });
+    connect(m->Play1, &QAction::triggered, this, [this] { PlaybtnClick(); });
+    connect(m->Stop1, &QAction::triggered, this, [this] { StopBtnClick(); });
+    connect(m->NextSong1, &QAction::triggered, this, [this] { NextBtnClick(); });
+    // The shortcuts work while the window has the focus, without opening the menu.
+    addActions({m->Previous1, m->Play1, m->Stop1, m->NextSong1});
+    connect(m->ShowPlaylist1, &QAction::triggered, this, [this] { PlButtonClick(); });
+    connect(m->ShowEq1, &QAction::triggered, this, [] { showWindow(eq2); });
+    connect(m->PlayInternetStream1, &QAction::triggered, this, [] { showNew<TfrmMain>(); });
+    connect(m->Effects1, &QAction::triggered, this, [] { showWindow(Form5); });
+    connect(m->LevelMeters1, &QAction::triggered, this, [] { showNew<TForm4>(); });
+    connect(m->Ba1, &QAction::triggered, this, [] { showWindow(VSXlab); });
+    connect(m->SoniqueVisualPlugins1, &QAction::triggered, this, [] {
+        if (Form5) Form5->showPluginPage();
+    });
+    connect(m->ID3Tag1, &QAction::triggered, this, [] { showWindow(id32); });
+    connect(m->Minimize1, &QAction::triggered, this, [this] { Minimize1Click(); });
+    connect(m->Exit1, &QAction::triggered, this, [this] { Exit1Click(); });
+}
 
 void TForm1::FormCreate() {
     runOnce_->check();
@@ -96,51 +269,363 @@ QString TForm1::GetCMDLineFile(const QString &commandLine) {
     return commandLineFile(commandLine, QCoreApplication::applicationFilePath());
 }
 
-void TForm1::setLevels(int left, int right) {
-    level1_->setValue(std::clamp(left, 0, kLevelMax));
-    level2_->setValue(std::clamp(right, 0, kLevelMax));
+bool TForm1::Repeat() const {
+    return PopupMenu1->Repeat1->isChecked();
 }
 
-void TForm1::setTimeText(const QString &text) {
-    label1_->setText(text);
+// ---- Transport ----------------------------------------------------------------------------------
+
+void TForm1::PlaybtnClick() {
+    if (!Form2 || Form2->EntryCount() < 1 || Form2->SelectedPosition() < 0) return;
+    Form2->StopPlayback();
+    const int selected = Form2->SelectedPosition();
+    const QString location = Form2->EntryLocation(selected);
+    CurrentIndex = selected;
+    Form2->PlayPath(location, selected);
+    timer2_->setEnabled(true);
+    Form2->Timer1()->setEnabled(true);
 }
 
-void TForm1::setPositionMax(int seconds) {
-    trackBar_->setMaximum(std::max(0, seconds));
+void TForm1::playCurrentIndex(bool scroll) {
+    // CurrentIndex may lie outside the list when the selection moved or entries were removed.
+    CurrentIndex = std::clamp(CurrentIndex, 0, Form2->EntryCount() - 1);
+    Form2->SelectPosition(CurrentIndex);
+    if (scroll) Form2->ScrollBy(kScrollStep);
+    const int selected = Form2->SelectedPosition();
+    Form2->PlayPath(Form2->EntryLocation(CurrentIndex), selected);
 }
 
-void TForm1::setPosition(int seconds) {
-    trackBar_->setValue(std::clamp(seconds, 0, trackBar_->maximum()));
+void TForm1::PrevBtnClick() {
+    if (!Form2 || Form2->SelectedPosition() < 1 || Form2->EntryCount() < 1) return;
+    Form2->StopPlayback();
+    CurrentIndex = CurrentIndex - 1;
+    playCurrentIndex(false);
 }
 
-void TForm1::popupMainMenu(const QPoint &) {
-    // The pop-up menu arrives with the main window's menus.
+void TForm1::NextBtnClick() {
+    if (!Form2) return;
+    const int count = Form2->EntryCount();
+    if (Form2->SelectedPosition() + 1 == count || count < 1) return;
+    Form2->StopPlayback();
+    // Past the end of the list there is nothing to play.
+    if (CurrentIndex + 1 >= count) return;
+    CurrentIndex = CurrentIndex + 1;
+    playCurrentIndex(true);
 }
 
-void TForm1::setLedText(const QString &text) {
-    ledText_ = text;
-    led_->setText(text);
+void TForm1::StopBtnClick() {
+    // Stop ends playback, so the end-of-track timer does not move on to the next entry.
+    if (Form2) Form2->StopPlayback();
+    QCoreApplication::processEvents();
+}
+
+void TForm1::PlButtonClick() {
+    if (Form2) Form2->setVisible(!Form2->isVisible());
+}
+
+void TForm1::Timer2Timer() {
+    if (!Form2) return;
+    const int count = Form2->EntryCount();
+    if (count < 1) return;
+    const bool playing = BASS_ChannelIsActive(currentChannel()) == BASS_ACTIVE_PLAYING;
+    const bool atLast = Form2->SelectedPosition() + 1 == count;
+    if (playing) return;
+    if (atLast && !Repeat()) {
+        Form2->StopPlayback();
+        return;
+    }
+    if (atLast) {
+        Form2->StopPlayback();
+        Form2->SelectPosition(0);
+        CurrentIndex = 0;
+        Form2->PlayPath(Form2->EntryLocation(0), 0);
+        return;
+    }
+    Form2->StopPlayback();
+    if (CurrentIndex + 1 >= count) return; // the list ends here
+    CurrentIndex = CurrentIndex + 1;
+    playCurrentIndex(true);
+}
+
+void TForm1::tt1Timer() {
+    if (SeekDragging == 0) VrTrackBar1->setPosition(static_cast<int>(std::lround(channelSeconds())));
+    showPlayedTime(static_cast<float>(channelSeconds()));
+    QCoreApplication::processEvents();
+}
+
+void TForm1::showPlayedTime(float seconds) {
+    const QString text = Look::minutesSeconds(seconds);
+    if (Form2) Form2->setStatusText(1, QStringLiteral("Played: ") + text);
+    Label1->setText(text);
+}
+
+// ---- Volume, balance, seeking -------------------------------------------------------------------
+
+int TForm1::volume() const {
+    return VrSlider1->Position();
 }
 
 void TForm1::setVolume(int position) {
-    volume_ = std::clamp(position, 0, 100);
-    VrSlider1Change();
+    const int clamped = std::clamp(position, 0, 100);
+    if (VrSlider1->Position() == clamped)
+        VrSlider1Change(); // setting the same position still applies it, as at start-up
+    else
+        VrSlider1->setPosition(clamped);
 }
 
 void TForm1::VrSlider1Change() {
-    BASS_SetVolume(static_cast<DWORD>(volume_));
-    calvoran::SettingsKey::writeInteger(QStringLiteral("Volume"), volume_);
-    setLedText(QStringLiteral("Volume: ") + QString::number(volume_));
+    const int position = VrSlider1->Position();
+    BASS_SetVolume(static_cast<DWORD>(position));
+    VrSlider1->setToolTip(QStringLiteral("Volume: ") + QString::number(position));
+    calvoran::SettingsKey::writeInteger(QStringLiteral("Volume"), position);
+    VrMatrix1->setAutoScroll(false);
+    setLedText(QStringLiteral("Volume: ") + QString::number(position));
 }
 
-void TForm1::ApplySkin(const QString &skinName) {
-    skinName_ = skinName;
-    resize(kDesignWidth, kDesignHeight);
+void TForm1::vrSlider1MouseDown() {
+    VrMatrix1->setAutoScroll(false);
+    setLedText(QStringLiteral("Volume: ") + QString::number(VrSlider1->Position()));
 }
+
+void TForm1::restoreTitle() {
+    VrMatrix1->setAutoScroll(true);
+    const int count = Form2 ? Form2->EntryCount() : 0;
+    if (count > 0)
+        setLedText(calvoran::fromAnsi(Form2->EntryCaptionAt(std::clamp(CurrentIndex, 0, count - 1))));
+    else
+        setLedText(QStringLiteral("Calvoran Player by ") + Tbrowser1::kHomePage.toString());
+}
+
+void TForm1::vrSlider1MouseUp() {
+    restoreTitle();
+}
+
+void TForm1::VrSlider2Change() {
+    const int position = VrSlider2->Position();
+    VrSlider2->setToolTip(QStringLiteral("Balance: ") + QString::number(position));
+    BASS_ChannelSetAttributes(currentChannel(), -1, -1, position);
+    VrMatrix1->setAutoScroll(false);
+    setLedText(QStringLiteral("Balance: ") + QString::number(position));
+}
+
+void TForm1::vrSlider2MouseDown() {
+    VrMatrix1->setAutoScroll(false);
+    setLedText(QStringLiteral("Balance: ") + QString::number(VrSlider2->Position()));
+}
+
+void TForm1::vrSlider2MouseUp() {
+    restoreTitle();
+}
+
+void TForm1::vrTrackBar1MouseDown() {
+    SeekDragging = -1;
+}
+
+void TForm1::vrTrackBar1MouseUp() {
+    const DWORD channel = currentChannel();
+    BASS_ChannelSetPosition(channel,
+                            BASS_ChannelSeconds2Bytes(channel, static_cast<float>(VrTrackBar1->Position())));
+    SeekDragging = 0;
+}
+
+// ---- Displays -----------------------------------------------------------------------------------
+
+void TForm1::setLedText(const QString &text) {
+    ledText_ = text;
+    VrMatrix1->setText(calvoran::toAnsi(text));
+}
+
+void TForm1::setTitleAutoScroll(bool on) {
+    VrMatrix1->setAutoScroll(on);
+}
+
+bool TForm1::ledAutoScroll() const {
+    return VrMatrix1->AutoScroll();
+}
+
+void TForm1::setLevels(int left, int right) {
+    VrLevelBar1->setPosition(std::clamp(left, 0, kLevelMax));
+    VrLevelBar2->setPosition(std::clamp(right, 0, kLevelMax));
+}
+
+void TForm1::setTimeText(const QString &text) {
+    Label1->setText(text);
+}
+
+void TForm1::setPositionMax(int seconds) {
+    // The bar needs a range; a stream without a length keeps one second.
+    VrTrackBar1->setMaxValue(std::max(1, seconds));
+}
+
+void TForm1::setPosition(int seconds) {
+    VrTrackBar1->setPosition(seconds);
+}
+
+// ---- Menu, tray, dragging -----------------------------------------------------------------------
+
+void TForm1::popupMainMenu(const QPoint &globalPos) {
+    PopupMenu1->popup(globalPos);
+}
+
+void TForm1::Image2Click() {
+    PopupMenu1->popup(QCursor::pos());
+}
+
+void TForm1::WM_CALLBACKPRO(int mouseMessage) {
+    if (mouseMessage == calvoran::TrayIcon::kRightButtonDown) PopupMenu1->popup(QCursor::pos());
+}
+
+void TForm1::MoveForm(const QMouseEvent *press) {
+    drag_->begin(press);
+}
+
+void TForm1::Minimize1Click() {
+    // The action has flipped its check mark already.
+    setVisible(PopupMenu1->Minimize1->isChecked());
+}
+
+void TForm1::contextMenuEvent(QContextMenuEvent *event) {
+    PopupMenu1->popup(event->globalPos());
+    event->accept();
+}
+
+void TForm1::mousePressEvent(QMouseEvent *event) {
+    if (event->button() == Qt::LeftButton) MoveForm(event);
+    QWidget::mousePressEvent(event);
+}
+
+bool TForm1::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() == QEvent::MouseButtonPress) {
+        auto *press = static_cast<QMouseEvent *>(event);
+        if (press->button() != Qt::LeftButton) return false;
+        if (watched == Image2) {
+            Image2Click();
+            return true;
+        }
+        if (watched == Image1 || watched == VrDisplay1 || watched == VrMatrix1) {
+            MoveForm(press);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// ---- Skin target --------------------------------------------------------------------------------
+
+QWidget *TForm1::controlWidget(SkinControl control) const {
+    switch (control) {
+    case SkinControl::PlButton:
+        return PlButton;
+    case SkinControl::PrevBtn:
+        return PrevBtn;
+    case SkinControl::PlayBtn:
+        return PlayBtn;
+    case SkinControl::StopBtn:
+        return StopBtn;
+    case SkinControl::NextBtn:
+        return NextBtn;
+    case SkinControl::VrDisplay1:
+        return VrDisplay1;
+    case SkinControl::Image2:
+        return Image2;
+    }
+    return nullptr;
+}
+
+TVrBitmapButton *TForm1::mainButton(SkinButton button) const {
+    switch (button) {
+    case SkinButton::PlButton:
+        return PlButton;
+    case SkinButton::PrevBtn:
+        return PrevBtn;
+    case SkinButton::PlayBtn:
+        return PlayBtn;
+    case SkinButton::StopBtn:
+        return StopBtn;
+    case SkinButton::NextBtn:
+        return NextBtn;
+    default:
+        return nullptr;
+    }
+}
+
+void TForm1::setControlLeft(SkinControl control, int left) {
+    QWidget *w = controlWidget(control);
+    w->move(left, w->y());
+    refreshButtonBackgrounds();
+}
+
+void TForm1::setControlTop(SkinControl control, int top) {
+    QWidget *w = controlWidget(control);
+    w->move(w->x(), top);
+    refreshButtonBackgrounds();
+}
+
+void TForm1::refreshButtonBackgrounds() {
+    // A see-through button keeps the pixels it found under it; after a move or a new picture those
+    // are stale.
+    for (TVrBitmapButton *b : {PlButton, PrevBtn, NextBtn, PlayBtn, StopBtn}) {
+        b->setTransparent(false);
+        b->setTransparent(true);
+    }
+}
+
+void TForm1::loadGlyph(SkinButton button, const QImage &glyph) {
+    if (TVrBitmapButton *b = mainButton(button)) {
+        b->setGlyph(glyph);
+        return;
+    }
+    if (!Form2) return;
+    // The playlist window's buttons are known by their hints.
+    const QString hint = button == SkinButton::AddBtn   ? QStringLiteral("Add Files")
+                         : button == SkinButton::Delbtn ? QStringLiteral("Delete")
+                                                        : QStringLiteral("Save Playlist");
+    for (QToolButton *b : Form2->findChildren<QToolButton *>()) {
+        if (b->toolTip() != hint) continue;
+        const QImage frame = Look::firstFrame(glyph, 2);
+        b->setIcon(QIcon(QPixmap::fromImage(frame)));
+        b->setIconSize(frame.size());
+        b->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    }
+}
+
+void TForm1::loadBackground(const QImage &picture) {
+    Image1->setPixmap(QPixmap::fromImage(picture));
+    Image1->resize(picture.size());
+    refreshButtonBackgrounds();
+}
+
+QSize TForm1::backgroundSize() const {
+    return Image1->pixmap().size();
+}
+
+void TForm1::repaintBackground() {
+    Image1->repaint();
+    refreshButtonBackgrounds();
+}
+
+void TForm1::useBuiltInLook() {
+    PlButton->move(30, 72);
+    PrevBtn->move(78, 72);
+    NextBtn->move(112, 72);
+    PlayBtn->move(144, 72);
+    StopBtn->move(176, 72);
+    VrDisplay1->move(40, 0);
+    Image2->move(64, 64);
+    for (SkinButton b : {SkinButton::PlButton, SkinButton::PrevBtn, SkinButton::PlayBtn, SkinButton::StopBtn,
+                         SkinButton::NextBtn, SkinButton::AddBtn, SkinButton::Delbtn, SkinButton::SaveBtn})
+        loadGlyph(b, Look::builtInGlyph(b));
+    loadBackground(Look::builtInBackground());
+    clearMask();
+    resize(Look::kDesignWidth, Look::kDesignHeight);
+}
+
+// ---- Shutdown -----------------------------------------------------------------------------------
 
 void TForm1::Exit1Click() {
-    BASS_StreamFree(Form2 ? Form2->CurrentChannel : 0);
+    BASS_StreamFree(currentChannel());
     BASS_Free();
+    calvoran::TrayIcon::instance().remove();
     if (Form2) Form2->Timer1()->setEnabled(false);
     tt1_->setEnabled(false);
     timer2_->setEnabled(false);
@@ -164,12 +649,5 @@ void TForm1::FormClose() {
 void TForm1::closeEvent(QCloseEvent *event) {
     FormClose();
     event->accept();
-    QCoreApplication::quit();
-}
-
-void TForm1::paintEvent(QPaintEvent *) {
-    QPainter p(this);
-    p.fillRect(rect(), QColor(0x20, 0x24, 0x2c));
-    p.setPen(QColor(0x50, 0x58, 0x68));
-    p.drawRect(rect().adjusted(0, 0, -1, -1));
+    QCoreApplication::exit(0); // quit() would ask the hidden tool windows, which only hide
 }

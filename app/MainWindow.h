@@ -1,4 +1,5 @@
 #pragma once
+#include "config/SkinTarget.h"
 #include "engine/EngineDisplays.h"
 
 #include <QString>
@@ -6,18 +7,25 @@
 #include <memory>
 
 class QLabel;
-class QProgressBar;
-class QToolButton;
+class MainMenu;
+class WindowDrag;
 
 namespace calvoran {
+class TBitmapRgn;
+class TVrBitmapButton;
+class TVrDisplay;
+class TVrLevelBar;
+class TVrMatrix;
 class TVrRunOnce;
+class TVrSlider;
 class TVrTimer;
+class TVrTrackBar;
 } // namespace calvoran
 
-// The main window: a small borderless skinned window with the transport, the LED title and the
-// level bars. Its controls arrive with the widgets and skin work; until then it draws a plain panel, and
-// plain labels and bars stand in for the displays the engine drives.
-class TForm1 : public QWidget, public calvoran::EngineDisplays {
+// The main window: a small borderless skinned window with the transport, the LED title, the level
+// bars, the time, the position bar and the volume and balance sliders. It drives the engine of the
+// playlist window and is the skin loader's target.
+class TForm1 : public QWidget, public calvoran::EngineDisplays, public calvoran::SkinTarget {
     Q_OBJECT
 public:
     explicit TForm1(QWidget *parent = nullptr);
@@ -31,68 +39,106 @@ public:
     QString GetCMDLineFile(const QString &commandLine) override;
     static QString commandLineFile(const QString &commandLine, const QString &exePath);
 
-    void setLedText(const QString &text);
-    QString ledText() const { return ledText_; }
-
-    int volume() const { return volume_; }
-    // Moves the volume slider, which runs its change handler.
-    void setVolume(int position);
-    void VrSlider1Change();
-
-    // Shows the playlist window when hidden, hides it when shown.
-    void PlButtonClick();
-
-    void ApplySkin(const QString &skinName);
-    QString currentSkinName() const { return skinName_; }
+    // Controls; each is owned by its Qt parent.
+    QLabel *Image1;
+    QLabel *Image2;
+    calvoran::TVrBitmapButton *PlButton, *PrevBtn, *NextBtn, *PlayBtn, *StopBtn;
+    calvoran::TVrDisplay *VrDisplay1;
+    calvoran::TVrMatrix *VrMatrix1;
+    calvoran::TVrLevelBar *VrLevelBar1, *VrLevelBar2;
+    QLabel *Label1;
+    calvoran::TVrTrackBar *VrTrackBar1;
+    calvoran::TVrSlider *VrSlider2, *VrSlider1;
+    MainMenu *PopupMenu1;
+    calvoran::TVrTimer *Timer2() const { return timer2_.get(); }
+    calvoran::TVrTimer *tt1() const { return tt1_.get(); }
 
     int CurrentIndex = 0;
     int SeekDragging = 0;
     int Use3D = 0;
+    bool Repeat() const;
 
-    calvoran::TVrTimer *Timer2() const { return timer2_.get(); }
-    calvoran::TVrTimer *tt1() const { return tt1_.get(); }
+    void setLedText(const QString &text);
+    QString ledText() const { return ledText_; }
+    int volume() const;
+    // Moves the volume slider, which runs its change handler.
+    void setVolume(int position);
+
+    // Transport and displays.
+    void PlaybtnClick();
+    void PrevBtnClick();
+    void NextBtnClick();
+    void StopBtnClick();
+    void PlButtonClick();
+    void VrSlider1Change();
+    void vrSlider1MouseDown();
+    void vrSlider1MouseUp();
+    void VrSlider2Change();
+    void vrSlider2MouseDown();
+    void vrSlider2MouseUp();
+    void vrTrackBar1MouseDown();
+    void vrTrackBar1MouseUp();
+    void tt1Timer();
+    void Timer2Timer();
+
+    // Menu, tray and dragging.
+    void Image2Click();
+    void WM_CALLBACKPRO(int mouseMessage);
+    void MoveForm(const QMouseEvent *press);
+    void Minimize1Click();
+    // Shutdown steps of the Exit command; then the window closes through FormClose.
+    void Exit1Click();
+    // Whatever closes the window: save the playlist and stop audio.
+    void FormClose();
 
     // The engine's displays.
     void setTitleText(const QString &text) override { setLedText(text); }
-    void setTitleAutoScroll(bool on) override { ledAutoScroll_ = on; }
-    bool ledAutoScroll() const { return ledAutoScroll_; }
+    void setTitleAutoScroll(bool on) override;
+    bool ledAutoScroll() const;
     void setLevels(int left, int right) override;
     void setTimeText(const QString &text) override;
     void setPositionMax(int seconds) override;
     void setPosition(int seconds) override;
     calvoran::TVrTimer *endOfTrackTimer() override { return timer2_.get(); }
     calvoran::TVrTimer *positionTimer() override { return tt1_.get(); }
-    int volumePosition() const override { return volume_; }
+    int volumePosition() const override { return volume(); }
     bool use3D() const override { return Use3D != 0; }
     void setCurrentIndex(int index) override { CurrentIndex = index; }
     void popupMainMenu(const QPoint &globalPos) override;
-    QProgressBar *VrLevelBar1() const { return level1_; }
-    QProgressBar *VrLevelBar2() const { return level2_; }
-    QLabel *Label1() const { return label1_; }
-    QProgressBar *VrTrackBar1() const { return trackBar_; }
 
-    // Shutdown steps of the Exit command; then the window closes through FormClose.
-    void Exit1Click();
-    // Whatever closes the window: save the playlist and stop audio.
-    void FormClose();
+    // The skin loader's target.
+    void setControlLeft(calvoran::SkinControl control, int left) override;
+    void setControlTop(calvoran::SkinControl control, int top) override;
+    void loadGlyph(calvoran::SkinButton button, const QImage &glyph) override;
+    calvoran::TBitmapRgn &BitmapRgn1() override { return *bitmapRgn_; }
+    void loadBackground(const QImage &picture) override;
+    QSize backgroundSize() const override;
+    void repaintBackground() override;
+    void resizeWindow(const QSize &size) override { resize(size); }
+    void useBuiltInLook() override;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
-    void paintEvent(QPaintEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void buildControls();
+    void wireMenu();
+    QWidget *controlWidget(calvoran::SkinControl control) const;
+    calvoran::TVrBitmapButton *mainButton(calvoran::SkinButton button) const;
+    // Plays the entry at CurrentIndex, kept inside the list; false when the list has no such entry.
+    void playCurrentIndex(bool scroll);
+    void showPlayedTime(float seconds);
+    void restoreTitle();
+    void refreshButtonBackgrounds();
+
     std::unique_ptr<calvoran::TVrRunOnce> runOnce_;
     std::unique_ptr<calvoran::TVrTimer> timer2_;
     std::unique_ptr<calvoran::TVrTimer> tt1_;
-    QLabel *led_ = nullptr;
-    QProgressBar *level1_ = nullptr;
-    QProgressBar *level2_ = nullptr;
-    QLabel *label1_ = nullptr;
-    QProgressBar *trackBar_ = nullptr;
-    QToolButton *plButton_ = nullptr;
-    bool ledAutoScroll_ = true;
+    calvoran::TBitmapRgn *bitmapRgn_ = nullptr;
+    WindowDrag *drag_ = nullptr;
     QString ledText_;
-    QString skinName_;
-    int volume_ = 0;
     bool closed_ = false;
 };

@@ -3,27 +3,94 @@
 #include "BrowserWindow.h"
 #include "Forms.h"
 #include "MainWindow.h"
+#include "config/ConfigHooks.h"
 #include "config/ConfigWindow.h"
+#include "config/SkinLoader.h"
 #include "engine/EngineSetup.h"
 #include "engine/EqualizerWindow.h"
 #include "engine/PlaylistTagReader.h"
 #include "engine/PlaylistWindow.h"
 #include "platform/SettingsKey.h"
+#include "platform/TrayIcon.h"
 #include "radio/RadioWindow.h"
 #include "tags/id3.h"
 #include "tags/id3v2.h"
 #include "visuals/LevelMetersWindow.h"
 #include "visuals/vsx.h"
+#include "widgets/TVrMatrix.h"
 #include "widgets/TVrRunOnce.h"
+#include "widgets/TVrTimer.h"
 
 #include <QApplication>
 #include <QStringList>
+#include <QTreeWidget>
 
 namespace calvoran {
 
 namespace {
 constexpr int kDefaultVolume = 50;
+
+// The playlist's look switches of the configuration window, kept together in one style sheet.
+struct PlaylistLook {
+    bool flatScrollBars = false;
+    bool gridLines = false;
+    void apply() const {
+        if (!Form2) return;
+        QString sheet;
+        if (flatScrollBars)
+            sheet +=
+                QStringLiteral("QScrollBar { background: #f0f0f0; border: none; width: 10px; height: 10px; }"
+                               "QScrollBar::handle { background: #b8c0cc; border: none; }"
+                               "QScrollBar::add-line, QScrollBar::sub-line { width: 0; height: 0; }");
+        if (gridLines) sheet += QStringLiteral("QTreeView::item { border-bottom: 1px solid #d8dce4; }");
+        Form2->ListView1()->setStyleSheet(sheet);
+    }
+};
+
+// What the configuration window reaches in the other windows; set before it is created, since its
+// creation already switches the level timer and the tray icon.
+void wireConfigHooks() {
+    static PlaylistLook look;
+    ConfigHooks &hooks = configHooks();
+    hooks.currentChannel = [] { return Form2 ? static_cast<uint32_t>(Form2->CurrentChannel) : 0U; };
+    hooks.setLevelTimerInterval = [](unsigned ms) {
+        if (Form2) Form2->Timer1()->setInterval(ms);
+    };
+    hooks.setLevelTimerEnabled = [](bool on) {
+        if (Form2) Form2->Timer1()->setEnabled(on);
+    };
+    hooks.setTitleLedsVisible = [](bool on) {
+        if (Form1) Form1->VrMatrix1->setLedsVisible(on);
+    };
+    hooks.setPlaylistFlatScrollBars = [](bool on) {
+        look.flatScrollBars = on;
+        look.apply();
+    };
+    hooks.setPlaylistGridLines = [](bool on) {
+        look.gridLines = on;
+        look.apply();
+    };
+    hooks.listSkins = [] {
+        QStringList list;
+        ListSkins(list);
+        return list;
+    };
+    hooks.applySkin = [](const QString &name) {
+        if (!Form1) return;
+        ApplySkin(*Form1, name, false);
+        Form1->repaintBackground();
+    };
+    hooks.setTrayIcon = [](bool on) {
+        if (on)
+            TrayIcon::instance().add([](int mouseMessage) {
+                if (Form1) Form1->WM_CALLBACKPRO(mouseMessage);
+            });
+        else
+            TrayIcon::instance().remove();
+    };
 }
+
+} // namespace
 
 QString rawCommandLine(const QString &exePath, const QStringList &arguments) {
     QString line = '"' + exePath + '"';
@@ -50,6 +117,7 @@ int RunProgram(QApplication &app, const QString &commandLine) {
     engine.id3Window = id.get();
     auto form2 = std::make_unique<TForm2>(engine);
     Form2 = form2.get();
+    wireConfigHooks();
     auto form5 = std::make_unique<TForm5>();
     Form5 = form5.get();
     auto form4 = std::make_unique<TForm4>();
@@ -78,7 +146,8 @@ int RunProgram(QApplication &app, const QString &commandLine) {
             form1->setVolume(volume);
         }
     }
-    form1->ApplySkin(skinName);
+    // A fresh install or a removed skin falls back to another skin instead of ending the program.
+    applyStartupSkin(*form1, skinName);
     form1->setWindowState(Qt::WindowNoState);
     form1->setLedText(QStringLiteral("Calvoran Player"));
 

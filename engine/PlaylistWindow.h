@@ -57,6 +57,8 @@ public:
     std::string EntryCaptionAt(int position) const;
     void ScrollBy(int pixels);
     QString StatusText(int panel) const;
+    // The main window's position timer keeps panel 1 (played time) current.
+    void setStatusText(int panel, const QString &text) { setStatus(panel, text); }
 
     // Handlers.
     void AddFile1Click();

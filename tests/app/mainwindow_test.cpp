@@ -1,0 +1,376 @@
+// The main window's handlers over a real engine and playlist, with the silent output.
+#include "Forms.h"
+#include "MainMenu.h"
+#include "MainWindow.h"
+#include "PlayerLook.h"
+#include "Program.h"
+#include "SkinArt.h"
+#include "bass.h"
+#include "config/SkinLoader.h"
+#include "engine/PlaylistWindow.h"
+#include "fixtures/Fixtures.h"
+#include "platform/Dialogs.h"
+#include "platform/SettingsKey.h"
+#include "platform/TrayIcon.h"
+#include "support/TempHome.h"
+#include "widgets/TVrBitmapButton.h"
+#include "widgets/TVrDisplay.h"
+#include "widgets/TVrLevelBar.h"
+#include "widgets/TVrMatrix.h"
+#include "widgets/TVrSlider.h"
+#include "widgets/TVrTimer.h"
+#include "widgets/TVrTrackBar.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QThread>
+#include <QTimer>
+#include <QtTest/QTest>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace fx = calvoran::fixtures;
+using calvoran::SettingsKey;
+
+namespace {
+
+bool playing() {
+    return BASS_ChannelIsActive(Form2->CurrentChannel) == BASS_ACTIVE_PLAYING;
+}
+
+// Waits without running the event loop, so the window's own timers cannot step in.
+bool waitUntil(const std::function<bool()> &done, int ms) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > ms) return false;
+        QThread::msleep(10);
+    }
+    return true;
+}
+
+double heardSeconds() {
+    const DWORD ch = Form2->CurrentChannel;
+    return BASS_ChannelBytes2Seconds(ch, BASS_ChannelGetPosition(ch));
+}
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    // Entries of the given lengths, WAV files at 8 kHz mono so long ones stay small.
+    void start(const std::vector<double> &seconds) {
+        calvoran::setMessageRecorder([this](const calvoran::RecordedMessage &m) { messages.push_back(m); });
+        std::string m3u = "#EXTM3U\r\n";
+        for (size_t i = 0; i < seconds.size(); ++i) {
+            const QString file = home.path() + QStringLiteral("t%1.wav").arg(i);
+            ASSERT_TRUE(fx::writeWav(file.toStdString(), fx::sine(440, seconds[i], 8000, 1), 8000, 1));
+            m3u += "#EXTINF:1," + std::to_string(i + 1) + ". Artist - Song " + std::to_string(i + 1) + "\r\n";
+            m3u += file.toStdString() + "\r\n";
+        }
+        QFile list(home.path() + "playlist.m3u");
+        ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+        list.write(m3u.data(), static_cast<qint64>(m3u.size()));
+        list.close();
+
+        form1 = std::make_unique<TForm1>();
+        Form1 = form1.get();
+        calvoran::EngineSetup setup;
+        setup.displays = form1.get();
+        form2 = std::make_unique<TForm2>(setup);
+        Form2 = form2.get();
+        ASSERT_EQ(Form2->EntryCount(), static_cast<int>(seconds.size()));
+    }
+    void TearDown() override {
+        if (form1) {
+            form1->Timer2()->setEnabled(false);
+            form1->tt1()->setEnabled(false);
+        }
+        Form2 = nullptr;
+        form2.reset();
+        Form1 = nullptr;
+        form1.reset();
+        calvoran::setMessageRecorder(nullptr);
+    }
+    void play(int position) {
+        Form2->SelectPosition(position);
+        form1->PlaybtnClick();
+        ASSERT_TRUE(playing());
+    }
+
+    TempHome home;
+    std::unique_ptr<TForm1> form1;
+    std::unique_ptr<TForm2> form2;
+    std::vector<calvoran::RecordedMessage> messages;
+};
+
+} // namespace
+
+TEST(PlayTime, MinutesAndSecondsWithoutLeadingZeros) {
+    using calvoran::PlayerLook::minutesSeconds;
+    EXPECT_EQ(minutesSeconds(125.0f), "2:5");
+    EXPECT_EQ(minutesSeconds(65.4f), "1:5");
+    EXPECT_EQ(minutesSeconds(59.9f), "0:59");
+    EXPECT_EQ(minutesSeconds(0.0f), "0:0");
+    EXPECT_EQ(minutesSeconds(3600.0f), "60:0");
+}
+
+TEST_F(MainWindowTest, PlayTakesTheSelectionAndStartsTheTimers) {
+    start({2, 2});
+    form1->PlaybtnClick(); // nothing selected yet
+    EXPECT_FALSE(playing());
+    play(1);
+    EXPECT_EQ(form1->CurrentIndex, 1);
+    EXPECT_TRUE(form1->Timer2()->Enabled());
+    EXPECT_TRUE(form1->tt1()->Enabled());
+    EXPECT_TRUE(Form2->Timer1()->Enabled());
+    EXPECT_EQ(form1->ledText(), "2. Artist - Song 2");
+}
+
+TEST_F(MainWindowTest, NextOnTheLastAndPreviousOnTheFirstDoNothing) {
+    start({2, 2, 2});
+    play(2);
+    const DWORD channel = Form2->CurrentChannel;
+    form1->NextBtnClick();
+    EXPECT_EQ(form1->CurrentIndex, 2);
+    EXPECT_EQ(Form2->CurrentChannel, channel);
+    EXPECT_TRUE(playing());
+
+    play(0);
+    const DWORD first = Form2->CurrentChannel;
+    form1->PrevBtnClick();
+    EXPECT_EQ(form1->CurrentIndex, 0);
+    EXPECT_EQ(Form2->CurrentChannel, first);
+    EXPECT_TRUE(playing());
+
+    form1->NextBtnClick();
+    EXPECT_EQ(form1->CurrentIndex, 1);
+    EXPECT_EQ(Form2->SelectedPosition(), 1);
+    EXPECT_TRUE(playing());
+    form1->PrevBtnClick();
+    EXPECT_EQ(form1->CurrentIndex, 0);
+    EXPECT_EQ(Form2->SelectedPosition(), 0);
+    EXPECT_TRUE(playing());
+}
+
+TEST_F(MainWindowTest, MovesNeverLeaveTheList) {
+    start({2, 2, 2});
+    // The last entry plays while the user has clicked the first one.
+    play(2);
+    Form2->SelectPosition(0);
+    form1->NextBtnClick();
+    EXPECT_FALSE(playing());
+    EXPECT_EQ(form1->CurrentIndex, 2);
+    EXPECT_EQ(messages.size(), 0u);
+
+    // Entries removed under a playing index: Previous plays the last one left.
+    play(1);
+    form1->CurrentIndex = 7;
+    form1->PrevBtnClick();
+    EXPECT_EQ(form1->CurrentIndex, 2);
+    EXPECT_EQ(Form2->SelectedPosition(), 2);
+    EXPECT_TRUE(playing());
+
+    // The slider's release shows a caption that still exists.
+    form1->CurrentIndex = 9;
+    form1->vrSlider1MouseUp();
+    EXPECT_EQ(form1->ledText(), "3. Artist - Song 3");
+}
+
+TEST_F(MainWindowTest, EndOfTrackMovesOnAndStopsAfterTheLast) {
+    start({0.3, 0.3});
+    play(0);
+    ASSERT_TRUE(waitUntil([] { return !playing(); }, 3000));
+    form1->Timer2Timer();
+    EXPECT_EQ(form1->CurrentIndex, 1);
+    EXPECT_EQ(Form2->SelectedPosition(), 1);
+    EXPECT_TRUE(playing());
+
+    form1->tt1Timer();
+    ASSERT_TRUE(waitUntil([] { return !playing(); }, 3000));
+    form1->Timer2Timer();
+    EXPECT_FALSE(playing());
+    EXPECT_EQ(form1->Label1->text(), "0:0");
+    EXPECT_EQ(Form2->StatusText(1), "Played: 0:0");
+    EXPECT_FALSE(form1->Timer2()->Enabled());
+    EXPECT_FALSE(form1->tt1()->Enabled());
+    EXPECT_EQ(form1->CurrentIndex, 1);
+}
+
+TEST_F(MainWindowTest, EndOfTrackWithTheIndexOnTheLastAndTheSelectionElsewhereStops) {
+    start({2, 0.3});
+    play(1);
+    Form2->SelectPosition(0);
+    ASSERT_TRUE(waitUntil([] { return !playing(); }, 3000));
+    form1->Timer2Timer();
+    EXPECT_FALSE(playing());
+    EXPECT_EQ(form1->CurrentIndex, 1);
+    EXPECT_FALSE(form1->Timer2()->Enabled());
+}
+
+TEST_F(MainWindowTest, RepeatPlaysAOneEntryListAgainAndAgain) {
+    start({0.3});
+    form1->PopupMenu1->Repeat1->trigger();
+    ASSERT_TRUE(form1->Repeat());
+    play(0);
+    for (int round = 0; round < 2; ++round) {
+        const DWORD before = Form2->CurrentChannel;
+        ASSERT_TRUE(waitUntil([] { return !playing(); }, 3000));
+        form1->Timer2Timer();
+        EXPECT_TRUE(playing()) << "round " << round;
+        EXPECT_NE(Form2->CurrentChannel, before);
+        EXPECT_EQ(form1->CurrentIndex, 0);
+    }
+}
+
+TEST_F(MainWindowTest, TheTimersThemselvesAdvanceTheList) {
+    start({0.3, 2});
+    play(0);
+    QElapsedTimer clock;
+    clock.start();
+    while (form1->CurrentIndex != 1 && clock.elapsed() < 4000)
+        QTest::qWait(20);
+    EXPECT_EQ(form1->CurrentIndex, 1);
+    EXPECT_TRUE(playing());
+}
+
+TEST_F(MainWindowTest, StopEndsPlaybackSoNothingMovesOn) {
+    start({2, 2});
+    play(0);
+    form1->StopBtnClick();
+    EXPECT_FALSE(playing());
+    EXPECT_FALSE(form1->Timer2()->Enabled());
+    EXPECT_FALSE(form1->tt1()->Enabled());
+    EXPECT_FALSE(Form2->Timer1()->Enabled());
+    QTest::qWait(1200);
+    EXPECT_EQ(form1->CurrentIndex, 0);
+    EXPECT_FALSE(playing());
+}
+
+TEST_F(MainWindowTest, TimeShowsMinutesAndSecondsAndSeekingWaitsForTheRelease) {
+    start({130});
+    play(0);
+    EXPECT_EQ(form1->VrTrackBar1->MaxValue(), 130);
+
+    // Held: the timer leaves the bar alone.
+    form1->vrTrackBar1MouseDown();
+    EXPECT_EQ(form1->SeekDragging, -1);
+    form1->VrTrackBar1->setPosition(125);
+    form1->tt1Timer();
+    EXPECT_EQ(form1->VrTrackBar1->Position(), 125);
+    EXPECT_LT(heardSeconds(), 5.0);
+
+    // Released: the channel seeks to the second shown.
+    form1->vrTrackBar1MouseUp();
+    EXPECT_EQ(form1->SeekDragging, 0);
+    ASSERT_TRUE(waitUntil([] { return heardSeconds() >= 125.2; }, 3000));
+    form1->tt1Timer();
+    EXPECT_EQ(form1->Label1->text(), "2:5");
+    EXPECT_EQ(Form2->StatusText(1), "Played: 2:5");
+    EXPECT_EQ(form1->VrTrackBar1->Position(), 125);
+}
+
+TEST_F(MainWindowTest, VolumeAndBalanceShowTheirValue) {
+    start({2});
+    form1->VrSlider1->setPosition(33);
+    EXPECT_EQ(SettingsKey::readInteger("Volume", -1), 33);
+    EXPECT_EQ(form1->VrSlider1->toolTip(), "Volume: 33");
+    EXPECT_EQ(form1->ledText(), "Volume: 33");
+    EXPECT_FALSE(form1->VrMatrix1->AutoScroll());
+    form1->VrSlider1->setPosition(34);
+    EXPECT_EQ(SettingsKey::readInteger("Volume", -1), 34);
+    form1->vrSlider1MouseUp();
+    EXPECT_TRUE(form1->VrMatrix1->AutoScroll());
+    EXPECT_EQ(form1->ledText(), "1. Artist - Song 1");
+
+    // Before any stream, balance changes only the texts.
+    form1->VrSlider2->setPosition(-40);
+    EXPECT_EQ(form1->VrSlider2->toolTip(), "Balance: -40");
+    EXPECT_EQ(form1->ledText(), "Balance: -40");
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(MainWindowTest, ReleasingASliderOverAnEmptyListShowsTheBanner) {
+    start({});
+    form1->vrSlider2MouseUp();
+    EXPECT_TRUE(form1->ledText().startsWith("Calvoran Player by "));
+}
+
+TEST_F(MainWindowTest, MenuChecksTrayAndShortcuts) {
+    start({2, 2});
+    form1->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form1.get()));
+
+    form1->PopupMenu1->Minimize1->trigger();
+    EXPECT_FALSE(form1->isVisible());
+    form1->PopupMenu1->Minimize1->trigger();
+    EXPECT_TRUE(form1->isVisible());
+
+    form1->WM_CALLBACKPRO(calvoran::TrayIcon::kLeftButtonDown);
+    EXPECT_FALSE(form1->PopupMenu1->isVisible());
+    form1->WM_CALLBACKPRO(calvoran::TrayIcon::kRightButtonDown);
+    EXPECT_TRUE(form1->PopupMenu1->isVisible());
+    form1->PopupMenu1->hide();
+
+    // Ctrl+P plays the selection while the window has the focus; Ctrl+S stops.
+    Form2->SelectPosition(1);
+    form1->activateWindow();
+    QTest::keyClick(form1.get(), Qt::Key_P, Qt::ControlModifier);
+    EXPECT_TRUE(playing());
+    EXPECT_EQ(form1->CurrentIndex, 1);
+    QTest::keyClick(form1.get(), Qt::Key_S, Qt::ControlModifier);
+    EXPECT_FALSE(playing());
+}
+
+TEST_F(MainWindowTest, StartUpSkinFallsBackAndShapesTheWindow) {
+    ASSERT_TRUE(calvoran::skinart::writeSkins(home.path()));
+    start({});
+    // A skin that no longer exists gives way to the first one listed.
+    const QString applied = calvoran::applyStartupSkin(*form1, QStringLiteral("Gone"));
+    ASSERT_EQ(applied, calvoran::skinart::skinNames().front());
+    const QSize picture = form1->backgroundSize();
+    EXPECT_FALSE(picture.isEmpty());
+    EXPECT_EQ(form1->size(), picture);
+    EXPECT_FALSE(form1->mask().isEmpty());
+    EXPECT_FALSE(form1->mask().contains(QPoint(0, form1->height() - 1)));
+    EXPECT_FALSE(form1->PlayBtn->Glyph().isNull());
+
+    // Without any skin the built-in look stands: design size, no outline.
+    QFile::remove(home.path() + "Skins.ini");
+    EXPECT_TRUE(calvoran::applyStartupSkin(*form1, QString()).isEmpty());
+    EXPECT_EQ(form1->size(), QSize(278, 94));
+    EXPECT_TRUE(form1->mask().isEmpty());
+    EXPECT_EQ(form1->PlayBtn->pos(), QPoint(144, 72));
+    EXPECT_EQ(form1->VrDisplay1->pos(), QPoint(40, 0));
+}
+
+TEST(MainWindowStartUp, VolumeMovedOnTheSliderSurvivesARestart) {
+    TempHome home;
+    qputenv("CALVORAN_INSTANCE_NAME",
+            "calvoran-mainwindow-test-" + QByteArray::number(QCoreApplication::applicationPid()));
+    auto run = [](const std::function<void()> &whileRunning) {
+        QTimer closer;
+        closer.setInterval(50);
+        QObject::connect(&closer, &QTimer::timeout, [&] {
+            if (Form1 && Form1->isVisible()) {
+                whileRunning();
+                Form1->close();
+            }
+        });
+        closer.start();
+        return calvoran::RunProgram(*qApp,
+                                    calvoran::rawCommandLine(QCoreApplication::applicationFilePath(), {}));
+    };
+    int seen = -1;
+    QString led;
+    EXPECT_EQ(run([] { Form1->VrSlider1->setPosition(64); }), 0);
+    EXPECT_EQ(run([&] {
+                  seen = Form1->VrSlider1->Position();
+                  led = Form1->ledText();
+              }),
+              0);
+    EXPECT_EQ(seen, 64);
+    EXPECT_EQ(led, "Calvoran Player");
+    EXPECT_EQ(SettingsKey::readInteger("Volume", -1), 64);
+}

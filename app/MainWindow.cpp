@@ -649,5 +649,9 @@ void TForm1::FormClose() {
 void TForm1::closeEvent(QCloseEvent *event) {
     FormClose();
     event->accept();
-    QCoreApplication::exit(0); // quit() would ask the hidden tool windows, which only hide
+    // quit() would ask the hidden tool windows, which only hide. A close that comes while start-up
+    // still lets events run must end the loop that has not started yet, hence the queued exit too.
+    QCoreApplication::exit(0);
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
 }

@@ -20,8 +20,7 @@ void onSignal(int) {
 // SIGTERM and SIGINT (logging out, Ctrl+C) close the main window the orderly way, so the
 // playlist is saved as on any other close.
 void installSignalHandlers(QApplication &app) {
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) != 0)
-        return;
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) != 0) return;
     auto *notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, &app);
     QObject::connect(notifier, &QSocketNotifier::activated, &app, [] {
         char c = 0;
@@ -29,7 +28,7 @@ void installSignalHandlers(QApplication &app) {
         if (Form1)
             Form1->close();
         else
-            QCoreApplication::quit();
+            QCoreApplication::exit(0);
     });
     struct sigaction sa {};
     sa.sa_handler = onSignal;

@@ -351,7 +351,11 @@ void TForm5::showPluginPage() {
 }
 
 void TForm5::closeEvent(QCloseEvent *event) {
-    // Closing only hides the window; it lives until the program ends.
+    // A user's close only hides the window; it lives until the program ends.
+    if (!event->spontaneous()) {
+        event->accept();
+        return;
+    }
     event->ignore();
     hide();
 }

@@ -30,8 +30,16 @@ configure: deps
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
+# Without a sound card the player still runs, silently in real time, instead of refusing to play.
 run: build
-	$(BUILD)/bin/calvoran
+	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
+	    echo "make run: no display; start it inside a virtual one: xvfb-run -a make run" >&2; exit 1; fi
+	@if [ -z "$$SDL_AUDIODRIVER" ] && ! ls /dev/snd/pcm* >/dev/null 2>&1 && \
+	    [ ! -S "$${XDG_RUNTIME_DIR:-/run/user/$$(id -u)}/pulse/native" ] && \
+	    [ ! -S "$${XDG_RUNTIME_DIR:-/run/user/$$(id -u)}/pipewire-0" ]; then \
+	    echo "make run: no sound card found, playing silently (SDL_AUDIODRIVER=dummy)"; \
+	    SDL_AUDIODRIVER=dummy $(BUILD)/bin/calvoran; \
+	else $(BUILD)/bin/calvoran; fi
 
 test: build
 	cd $(BUILD) && $(TEST_ENV) ctest --output-on-failure -j $(JOBS) --timeout 600

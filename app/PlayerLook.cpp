@@ -127,6 +127,8 @@ void setUpBalance(TVrSlider *slider) {
     slider->setPalette(TVrPalette(QColor(0x008000), QColor(0x008000)));
     slider->setThumbIndent(1);
     slider->setBorderWidth(0);
+    slider->setColor(Qt::black);
+    slider->setBevel(TVrBevel());
     slider->setGeometry(49, 30, 33, 9);
 }
 
@@ -140,6 +142,8 @@ void setUpVolume(TVrSlider *slider) {
     slider->setThumbIndent(0);
     slider->setBorderWidth(0);
     slider->setFocusColor(QColor(0x008080));
+    slider->setColor(Qt::black);
+    slider->setBevel(TVrBevel());
     slider->setGeometry(82, 30, 89, 9);
     slider->setPosition(0);
 }
@@ -150,6 +154,9 @@ void setUpPosition(TVrTrackBar *bar) {
     bar->setGutterWidth(4);
     bar->setBorderWidth(0);
     bar->setFrequency(1);
+    // On the black panel, not the desktop's button colour.
+    bar->setColor(Qt::black);
+    bar->setGutterColor(QColor(0x00, 0x30, 0x00));
     bar->setGeometry(8, 40, 162, 12);
     bar->setMinValue(0);
     bar->setMaxValue(100);

@@ -128,6 +128,8 @@ QString MainMenu::flatStyleSheet() {
         " stop:1 #6d9be6); color: white; }"
         "QMenu::item:disabled { color: #9aa3b2; }"
         "QMenu::icon { padding-left: 4px; }"
+        // A checked item with an icon shows its check as a framed icon.
+        "QMenu::icon:checked { background: #dbe6f8; border: 1px solid #3a6ec8; }"
         "QMenu::separator { height: 1px; background: #c9d0dc; margin: 2px 4px; }");
 }
 

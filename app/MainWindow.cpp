@@ -194,6 +194,8 @@ void TForm1::buildControls() {
     VrTrackBar1 = new calvoran::TVrTrackBar(VrDisplay1);
     Look::setUpPosition(VrTrackBar1);
     VrTrackBar1->setToolTip(QStringLiteral("Position"));
+    // Seeking is by mouse only; the volume slider takes the keyboard.
+    VrTrackBar1->setFocusPolicy(Qt::NoFocus);
     VrTrackBar1->setOnMouseDown(
         [this](Qt::MouseButton, Qt::KeyboardModifiers, int, int) { vrTrackBar1MouseDown(); });
     VrTrackBar1->setOnMouseUp(

@@ -6,6 +6,7 @@
 #include "Program.h"
 #include "SkinArt.h"
 #include "bass.h"
+#include "config/ConfigHooks.h"
 #include "config/SkinLoader.h"
 #include "engine/PlaylistWindow.h"
 #include "fixtures/Fixtures.h"
@@ -373,4 +374,41 @@ TEST(MainWindowStartUp, VolumeMovedOnTheSliderSurvivesARestart) {
     EXPECT_EQ(seen, 64);
     EXPECT_EQ(led, "Calvoran Player");
     EXPECT_EQ(SettingsKey::readInteger("Volume", -1), 64);
+}
+
+TEST(MainWindowStartUp, FirstStartTakesTheFirstSkinAndTheChooserReshapesTheWindow) {
+    TempHome home;
+    ASSERT_TRUE(calvoran::skinart::writeSkins(home.path()));
+    qputenv("CALVORAN_INSTANCE_NAME",
+            "calvoran-mainwindow-skin-" + QByteArray::number(QCoreApplication::applicationPid()));
+    std::vector<calvoran::RecordedMessage> messages;
+    calvoran::setMessageRecorder([&](const calvoran::RecordedMessage &m) { messages.push_back(m); });
+    QSize startSize, startPicture, chosenSize, chosenMask;
+    QStringList listed;
+    QTimer closer;
+    closer.setInterval(50);
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (!Form1 || !Form1->isVisible()) return;
+        startSize = Form1->size();
+        startPicture = Form1->backgroundSize();
+        listed = configHooks().listSkins();
+        configHooks().applySkin(QStringLiteral("Daylight"));
+        chosenSize = Form1->size();
+        chosenMask = Form1->mask().boundingRect().size();
+        Form1->close();
+    });
+    closer.start();
+    EXPECT_EQ(
+        calvoran::RunProgram(*qApp, calvoran::rawCommandLine(QCoreApplication::applicationFilePath(), {})),
+        0);
+    calvoran::setMessageRecorder(nullptr);
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(listed, calvoran::skinart::skinNames());
+    // No SkinName yet: the first skin, sized to its background picture.
+    EXPECT_FALSE(startPicture.isEmpty());
+    EXPECT_EQ(startSize, startPicture);
+    // The chooser's skin gives the window its mask's size.
+    const QImage mask = calvoran::loadSkinBitmap(home.path() + "Skins/Daylight/Daylight.bmp");
+    EXPECT_EQ(chosenSize, mask.size());
+    EXPECT_FALSE(chosenMask.isEmpty());
 }

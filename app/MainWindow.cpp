@@ -247,6 +247,8 @@ void TForm1::wireMenu() {
     connect(m->PlayInternetStream1, &QAction::triggered, this, [] { showNew<TfrmMain>(); });
     connect(m->Effects1, &QAction::triggered, this, [] { showWindow(Form5); });
     connect(m->LevelMeters1, &QAction::triggered, this, [] { showNew<TForm4>(); });
+    // The VS Lab window does not exist yet; its item stays visible but cannot be chosen.
+    m->Studio1->setEnabled(false);
     connect(m->Ba1, &QAction::triggered, this, [] { showWindow(VSXlab); });
     connect(m->SoniqueVisualPlugins1, &QAction::triggered, this, [] {
         if (Form5) Form5->showPluginPage();

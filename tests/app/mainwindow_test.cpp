@@ -412,3 +412,21 @@ TEST(MainWindowStartUp, FirstStartTakesTheFirstSkinAndTheChooserReshapesTheWindo
     EXPECT_EQ(chosenSize, mask.size());
     EXPECT_FALSE(chosenMask.isEmpty());
 }
+
+TEST_F(MainWindowTest, ExitStopsEverythingAndSavesTheList) {
+    start({2, 2});
+    play(1);
+    form1->show();
+    ASSERT_TRUE(QFile::remove(home.path() + "playlist.m3u")); // the list read at start
+    form1->Exit1Click();
+    EXPECT_FALSE(form1->isVisible());
+    EXPECT_FALSE(form1->Timer2()->Enabled());
+    EXPECT_FALSE(form1->tt1()->Enabled());
+    EXPECT_FALSE(Form2->Timer1()->Enabled());
+    EXPECT_FALSE(calvoran::TrayIcon::instance().isAdded());
+    QFile list(home.path() + "playlist.m3u");
+    ASSERT_TRUE(list.open(QIODevice::ReadOnly));
+    const QByteArray saved = list.readAll();
+    EXPECT_TRUE(saved.contains("t0.wav"));
+    EXPECT_TRUE(saved.contains("t1.wav"));
+}

@@ -212,7 +212,13 @@ protected:
         player.start(qEnvironmentVariable("CALVORAN_EXE"), {});
         if (!player.waitForStarted()) return {};
         const QString main = findWindow("Calvoran Player");
-        QThread::msleep(500); // let the skin settle before clicking
+        if (main.isEmpty()) return main;
+        // The window shows at 2 x 2 pixels until the skin gives it its size.
+        QElapsedTimer clock;
+        clock.start();
+        while (geometry(main).width() <= 2 && clock.elapsed() < 15000)
+            QThread::msleep(100);
+        QThread::msleep(300);
         return main;
     }
 

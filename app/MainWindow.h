@@ -128,7 +128,7 @@ private:
     void wireMenu();
     QWidget *controlWidget(calvoran::SkinControl control) const;
     calvoran::TVrBitmapButton *mainButton(calvoran::SkinButton button) const;
-    // Plays the entry at CurrentIndex, kept inside the list; false when the list has no such entry.
+    // Selects and plays the entry at CurrentIndex, first pulled back inside a non-empty list.
     void playCurrentIndex(bool scroll);
     void showPlayedTime(float seconds);
     void restoreTitle();

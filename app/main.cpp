@@ -36,6 +36,8 @@ void installSignalHandlers(QApplication &app) {
     sa.sa_flags = SA_RESTART;
     sigaction(SIGTERM, &sa, nullptr);
     sigaction(SIGINT, &sa, nullptr);
+    // A file-size limit must fail a tag save (which then restores the file), not kill the player.
+    signal(SIGXFSZ, SIG_IGN);
 }
 
 } // namespace

@@ -78,7 +78,10 @@ QRect TVrSlider::trackRect() const {
 }
 
 QImage TVrSlider::builtinThumb() const {
-    return VrThumbArt::sliderThumb(Orientation() == voVertical);
+    // The thumb keeps inside the frame and the thumb indent, whatever the widget's thickness.
+    const bool vertical = Orientation() == voVertical;
+    const QRect track = trackRect();
+    return VrThumbArt::sliderThumb(vertical, vertical ? track.width() : track.height());
 }
 
 // Bars TickWidth thick every TickWidth + Spacing pixels from the minimum's end, across the track.

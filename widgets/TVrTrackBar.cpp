@@ -93,7 +93,9 @@ QRect TVrTrackBar::trackRect() const {
 }
 
 QImage TVrTrackBar::builtinThumb() const {
-    return VrThumbArt::trackBarThumb(Orientation() == voVertical);
+    // Across the bar the thumb may cover the border, but never leaves the widget.
+    const bool vertical = Orientation() == voVertical;
+    return VrThumbArt::trackBarThumb(vertical, vertical ? width() : height());
 }
 
 QRect TVrTrackBar::grooveRect() const {

@@ -1,5 +1,6 @@
 #include "widgets/TVrSlider.h"
 #include "widgets/TVrTrackBar.h"
+#include "widgets/VrThumbArt.h"
 #include "widgets/VrTrackGeometry.h"
 
 #include <QTest>
@@ -358,4 +359,96 @@ TEST(TVrSlider, HighDensityScreensGetWholePixelCopies) {
     EXPECT_EQ(doubled.convertToFormat(QImage::Format_RGB32),
               base.scaled(base.size() * 2, Qt::IgnoreAspectRatio, Qt::FastTransformation)
                   .convertToFormat(QImage::Format_RGB32));
+}
+
+TEST(VrThumbArt, ThumbsFitTheRoomAcrossAndKeepOneKeyColour) {
+    for (int thickness = 0; thickness <= 20; ++thickness) {
+        for (const bool slider : {true, false}) {
+            SCOPED_TRACE(testing::Message() << (slider ? "slider " : "track bar ") << thickness);
+            const QImage h = slider ? VrThumbArt::sliderThumb(false, thickness)
+                                    : VrThumbArt::trackBarThumb(false, thickness);
+            const QImage v = slider ? VrThumbArt::sliderThumb(true, thickness)
+                                    : VrThumbArt::trackBarThumb(true, thickness);
+            const int full = slider ? VrThumbArt::kSliderThickness : VrThumbArt::kTrackBarThickness;
+            EXPECT_LE(h.height(), std::max(3, std::min(thickness, full)));
+            if (thickness >= 3) {
+                EXPECT_EQ(h.height(), std::min(thickness, full));
+            }
+            // A slider's knob stays longer than thick; a track bar's stays a narrow upright.
+            if (slider) {
+                EXPECT_GT(h.width(), h.height());
+            } else {
+                EXPECT_GE(h.width(), 5);
+            }
+            EXPECT_EQ(v.size(), h.size().transposed());
+            for (int y = 0; y < h.height(); ++y)
+                for (int x = 0; x < h.width(); ++x)
+                    ASSERT_EQ(v.pixel(y, x), h.pixel(x, y));
+            // The top-left colour marks only the four see-through corners.
+            int keyed = 0;
+            for (int y = 0; y < h.height(); ++y)
+                for (int x = 0; x < h.width(); ++x)
+                    keyed += (h.pixel(x, y) & RGB_MASK) == (h.pixel(0, 0) & RGB_MASK);
+            EXPECT_EQ(keyed, 4);
+            EXPECT_EQ(qAlpha(h.pixel(0, 0)), 0);
+        }
+    }
+    EXPECT_EQ(VrThumbArt::sliderThumb(false).size(), QSize(30, 13));
+    EXPECT_EQ(VrThumbArt::trackBarThumb(false).size(), QSize(9, 17));
+}
+
+// Thin widgets: the built-in thumb is drawn whole inside the widget, outline included, at every
+// position, and still leaves room to travel.
+TEST(TVrSlider, BuiltInThumbIsDrawnWholeOnThinTracks) {
+    TVrSlider slider;
+    slider.setOrientation(voHorizontal);
+    slider.setBorderWidth(0);
+    slider.setThumbIndent(1);
+    slider.setMinValue(-100);
+    slider.setMaxValue(100);
+    slider.resize(33, 9);
+    const QRgb outline = VrThumbArt::sliderThumb(false, 7).pixel(1, 0);
+    for (const int value : {-100, 0, 100}) {
+        SCOPED_TRACE(value);
+        slider.setPosition(value);
+        const QRect thumb = slider.thumbRect();
+        EXPECT_TRUE(QRect(1, 1, 31, 7).contains(thumb)) << thumb.x() << "," << thumb.y();
+        EXPECT_EQ(thumb.height(), 7);
+        const QImage image = slider.renderImage();
+        EXPECT_EQ(image.pixel(thumb.left() + 1, thumb.top()), outline);
+        EXPECT_EQ(image.pixel(thumb.left() + 1, thumb.bottom()), outline);
+    }
+    EXPECT_GE(slider.thumbRect().left(), 10); // the middle of a 200-value range has room both ways
+
+    // Vertical: the room across is the width.
+    slider.setOrientation(voVertical);
+    slider.setBorderWidth(1);
+    slider.setThumbIndent(2);
+    slider.resize(17, 113);
+    EXPECT_EQ(slider.thumbRect().width(), 11);
+    EXPECT_TRUE(slider.rect().adjusted(3, 3, -3, -3).contains(slider.thumbRect()));
+}
+
+TEST(TVrTrackBar, BuiltInThumbIsDrawnWholeOnAThinBar) {
+    TVrTrackBar bar;
+    bar.setBorderWidth(0);
+    bar.setTickMarks(tmNone);
+    bar.setGutterWidth(4);
+    bar.resize(162, 12);
+    const QRgb outline = VrThumbArt::trackBarThumb(false, 12).pixel(1, 0);
+    for (const int value : {0, 50, 100}) {
+        SCOPED_TRACE(value);
+        bar.setPosition(value);
+        const QRect thumb = bar.thumbRect();
+        EXPECT_EQ(thumb.top(), 0);
+        EXPECT_EQ(thumb.height(), 12);
+        EXPECT_TRUE(bar.rect().contains(thumb));
+        const QImage image = bar.renderImage();
+        EXPECT_EQ(image.pixel(thumb.left() + 1, 0), outline);
+        EXPECT_EQ(image.pixel(thumb.left() + 1, 11), outline);
+    }
+    // A bar thick enough keeps the full-size thumb, over its border.
+    bar.setBorderWidth(10);
+    bar.resize(129, 60);
+    EXPECT_EQ(bar.thumbRect().size(), QSize(9, 17));
 }

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cmath>
 #include <condition_variable>
 #include <limits>
@@ -27,7 +28,7 @@ thread_local int t_error = BASS_OK;
 constexpr QWORD kBadQword = ~QWORD{0};
 constexpr DWORD kBadDword = ~DWORD{0};
 // How far decoding runs ahead of the mixer: short, so an effect change is heard within 50 ms (this plus
-// one decode chunk plus one device period); it grows per channel after the mixer ever found it empty.
+// one decode chunk plus one device period); it grows for good once the mixer found a ring empty.
 constexpr double kAheadSeconds = 0.03;
 constexpr double kLevelSeconds = 0.02;
 
@@ -68,8 +69,10 @@ template <typename T> T ok(T result) {
     return result;
 }
 
+std::atomic<int> g_aheadScale{1};
+
 std::size_t aheadFrames(int rate) {
-    return static_cast<std::size_t>(rate * kAheadSeconds);
+    return static_cast<std::size_t>(rate * kAheadSeconds) * static_cast<std::size_t>(g_aheadScale.load());
 }
 
 // Time at which "heard" is judged: output that was stopped stays where it stopped.
@@ -107,6 +110,10 @@ void updateLoop() {
             if (entry.playing) playing.emplace_back(handle, entry.channel);
         const int rate = l.rate;
         guard.unlock();
+        // A starved mixer means this thread was not scheduled in time: the machine is busy, so keep more
+        // decoded for every channel from now on.
+        for (auto &item : playing)
+            if (item.second->takeStarved()) g_aheadScale.store(std::min(g_aheadScale.load() * 2, 8));
         for (auto &item : playing)
             item.second->fill(aheadFrames(rate));
         guard.lock();

@@ -104,10 +104,7 @@ void Channel::pushStereo(const float *stereo, std::size_t frames) {
 void Channel::fill(std::size_t targetFrames) {
     std::lock_guard decodeLock(decodeMutex_);
     if (decodeOnly_) return;
-    // A starved mixer means this thread was not scheduled in time: keep more ready from now on.
-    if (starved_.exchange(false))
-        aheadFrames_ = std::min<std::size_t>(std::max(aheadFrames_ * 2, targetFrames * 2), kRingFrames / 2);
-    targetFrames = std::max(targetFrames, aheadFrames_);
+    targetFrames = std::min(targetFrames, kRingFrames / 2);
     while (!decodeEnded_.load()) {
         std::size_t queued;
         {

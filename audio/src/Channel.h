@@ -45,6 +45,8 @@ public:
     bool seek(std::uint64_t frame);
     // Decodes until the ring holds `targetFrames` (update thread, or the caller before playing).
     void fill(std::size_t targetFrames);
+    // True once after the mixer found the ring empty before the end.
+    bool takeStarved() { return starved_.exchange(false); }
 
     // Mixer thread: adds up to `frames` queued stereo frames into `out`, with pan and volume, and records
     // that they become audible at `audibleNs`. Never blocks for long and never allocates.
@@ -112,7 +114,6 @@ private:
     std::vector<float> resampled_;
     std::atomic<std::uint64_t> decoded_{0};
     std::atomic<bool> decodeEnded_{false};
-    std::size_t aheadFrames_ = 0; // grows after the mixer found the ring empty
 
     // Mixer side, guarded by outMutex_; held only for copies.
     mutable std::mutex outMutex_;

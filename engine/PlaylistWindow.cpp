@@ -41,7 +41,14 @@ namespace {
 
 constexpr int kDesignWidth = 235;
 constexpr int kDesignHeight = 368;
+// The window's sizes and placements count its outer frame: a sizeable tool window's border of 4
+// on each side and its small caption of 17. Without them the list stops short of the bottom
+// controls and leaves an empty band.
+constexpr int kFrameWidth = 8;
+constexpr int kFrameHeight = 25;
 constexpr int kStatusHeight = 17;
+constexpr int kLogoWidth = 81;
+constexpr int kLogoHeight = 28;
 constexpr int kTitleMinWidth = 150;
 constexpr int kLevelInterval = 30;
 constexpr int kModuleNameMax = 255;
@@ -103,7 +110,7 @@ TForm2::TForm2(const calvoran::EngineSetup &setup, QWidget *parent)
     setPalette(pal);
     setAcceptDrops(true);
     buildControls();
-    resize(kDesignWidth, kDesignHeight);
+    resize(kDesignWidth - kFrameWidth, kDesignHeight - kFrameHeight);
     FormResize();
 
     timer1_->setTimerType(calvoran::TTimerType::ttSystem);
@@ -188,13 +195,29 @@ void TForm2::buildControls() {
 
     logo_ = new QLabel(QStringLiteral("Calvoran"), this);
     logo_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    QFont logoFont(QStringLiteral("DejaVu Sans"));
+    logoFont.setPixelSize(16);
+    logoFont.setBold(true);
+    logoFont.setItalic(true);
+    logo_->setFont(logoFont);
+    logo_->setStyleSheet(QStringLiteral("QLabel { color: #1d3f8f; }"));
 
     statusBar_ = new QStatusBar(this);
     statusBar_->setSizeGripEnabled(false);
+    statusBar_->setContentsMargins(0, 0, 0, 0);
+    // Wide enough for the longest time a panel shows, and never narrower than its design width.
     const std::array<int, 2> widths = {60, 50};
+    const std::array<QString, 2> longest = {QStringLiteral("Total: 999:59"),
+                                            QStringLiteral("Played: 999:59")};
+    QFont statusFont(QStringLiteral("DejaVu Sans"));
+    statusFont.setPixelSize(11);
     for (size_t i = 0; i < panels_.size(); ++i) {
         panels_[i] = new QLabel(statusBar_);
-        panels_[i]->setFixedWidth(widths[i]);
+        panels_[i]->setFont(statusFont);
+        panels_[i]->setIndent(3);
+        // The indent and a little air on the right.
+        const int needed = panels_[i]->fontMetrics().horizontalAdvance(longest[i]) + panels_[i]->indent() + 5;
+        panels_[i]->setFixedWidth(std::max(widths[i], needed));
         statusBar_->addWidget(panels_[i]);
     }
 }
@@ -466,14 +489,20 @@ void TForm2::RemoveAll1Click() {
 }
 
 void TForm2::FormResize() {
-    const int w = width();
-    const int h = height();
+    // Outer size, as the placements count it.
+    const int w = width() + kFrameWidth;
+    const int h = height() + kFrameHeight;
+    const int clientW = width();
+    const int clientH = height();
     list_->setGeometry(0, 0, std::max(0, w - 10), std::max(0, h - 70));
     addBtn_->setGeometry(0, h - 73, 28, 20);
     delBtn_->setGeometry(25, h - 73, 28, 20);
     saveBtn_->setGeometry(50, h - 73, 28, 20);
-    logo_->setGeometry(std::max(0, w - 89), h - 70, 81, 28);
-    statusBar_->setGeometry(0, h - kStatusHeight, w, kStatusHeight);
+    // Under the list, flush with its right edge, down to the status bar.
+    const int logoTop = h - 70;
+    logo_->setGeometry(std::max(0, list_->geometry().right() + 1 - kLogoWidth), logoTop, kLogoWidth,
+                       std::max(0, std::min(kLogoHeight, clientH - kStatusHeight - logoTop)));
+    statusBar_->setGeometry(0, clientH - kStatusHeight, clientW, kStatusHeight);
 
     // "Title" takes the width the hidden "Filename" column leaves, never less than 150.
     QHeaderView *header = list_->header();

@@ -4,7 +4,10 @@
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMenu>
+#include <QStatusBar>
+#include <QToolButton>
 #include <QTreeWidget>
 
 namespace {
@@ -205,7 +208,9 @@ TEST_F(PlaylistTest, WindowLayoutFollowsItsSize) {
     f.show();
     f.resize(300, 400);
     QCoreApplication::processEvents();
-    EXPECT_EQ(f.ListView1()->geometry(), QRect(0, 0, 290, 330));
+    // The window's rules count its outer frame (8 across, 25 down): the list runs to 2 pixels short
+    // of the right edge and down to the bottom controls.
+    EXPECT_EQ(f.ListView1()->geometry(), QRect(0, 0, 298, 355));
     EXPECT_EQ(f.ListView1()->headerItem()->text(0), "Title");
     EXPECT_EQ(f.ListView1()->headerItem()->text(1), "Filename");
     EXPECT_EQ(f.ListView1()->header()->sectionSize(1), 1);
@@ -213,4 +218,53 @@ TEST_F(PlaylistTest, WindowLayoutFollowsItsSize) {
     const QStringList menu2 = {f.PopupMenu2()->actions()[0]->text(), f.PopupMenu2()->actions()[1]->text()};
     EXPECT_EQ(menu2, QStringList({"Remove All", "Remove Selected"}));
     EXPECT_EQ(f.PopupMenu3()->actions()[0]->text(), "Save Playlist");
+}
+
+// Under the list: the three buttons on the left and the logo on the right fill the band down to the
+// status bar, whose panels show the longest times whole.
+TEST_F(PlaylistTest, BottomControlsCloseUpAndStatusPanelsFitTheirTexts) {
+    TForm2 &f = make();
+    f.show();
+    for (const QSize size : {QSize(227, 343), QSize(300, 400)}) {
+        SCOPED_TRACE(size.height());
+        f.resize(size);
+        QCoreApplication::processEvents();
+        const QRect list = f.ListView1()->geometry();
+        auto *status = f.findChild<QStatusBar *>();
+        ASSERT_NE(status, nullptr);
+        EXPECT_EQ(status->geometry(), QRect(0, size.height() - 17, size.width(), 17));
+        int left = 0;
+        for (const char *hint : {"Add Files", "Delete", "Save Playlist"}) {
+            QToolButton *button = nullptr;
+            for (QToolButton *b : f.findChildren<QToolButton *>())
+                if (b->toolTip() == hint) button = b;
+            ASSERT_NE(button, nullptr) << hint;
+            EXPECT_EQ(button->geometry().topLeft(), QPoint(left, size.height() + 25 - 73)) << hint;
+            EXPECT_LT(button->geometry().bottom(), status->geometry().top()) << hint;
+            left += 25;
+        }
+        QLabel *logo = nullptr;
+        for (QLabel *l : f.findChildren<QLabel *>())
+            if (l->text() == "Calvoran") logo = l;
+        ASSERT_NE(logo, nullptr);
+        EXPECT_EQ(logo->geometry().top(), list.bottom() + 1);
+        EXPECT_EQ(logo->geometry().right(), list.right());
+        EXPECT_EQ(logo->geometry().bottom() + 1, status->geometry().top());
+        EXPECT_GT(logo->geometry().left(), 75); // clear of the buttons
+    }
+    f.setStatusText(0, QStringLiteral("Total: 999:59"));
+    f.setStatusText(1, QStringLiteral("Played: 999:59"));
+    QCoreApplication::processEvents();
+    auto *status = f.findChild<QStatusBar *>();
+    int right = 0;
+    for (QLabel *panel : status->findChildren<QLabel *>()) {
+        if (!panel->isVisible()) continue;
+        SCOPED_TRACE(panel->text().toStdString());
+        const int room = panel->contentsRect().width() - panel->indent();
+        EXPECT_GE(room, panel->fontMetrics().horizontalAdvance(panel->text()));
+        EXPECT_GE(panel->contentsRect().height(), panel->fontMetrics().height() - 2);
+        EXPECT_GE(panel->geometry().left(), right); // side by side, not on top of each other
+        right = panel->geometry().right();
+    }
+    EXPECT_LE(right, status->width());
 }

@@ -157,6 +157,9 @@ void setUpPosition(TVrTrackBar *bar) {
     // On the black panel, not the desktop's button colour.
     bar->setColor(Qt::black);
     bar->setGutterColor(QColor(0x00, 0x30, 0x00));
+    // A dim green edge: the stock grey and white would stand out as a bright line on the panel.
+    bar->GutterBevel().setOuterShadow(QColor(0x00, 0x50, 0x00));
+    bar->GutterBevel().setOuterHighlight(QColor(0x00, 0x90, 0x00));
     bar->setGeometry(8, 40, 162, 12);
     bar->setMinValue(0);
     bar->setMaxValue(100);

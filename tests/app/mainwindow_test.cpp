@@ -292,6 +292,34 @@ TEST_F(MainWindowTest, VolumeAndBalanceShowTheirValue) {
     EXPECT_TRUE(messages.empty());
 }
 
+// Nothing on the display panel draws over the title matrix, and each slider's thumb lies whole
+// inside its own widget at both ends and in the middle.
+TEST_F(MainWindowTest, PanelControlsKeepToTheirOwnPixels) {
+    start({2});
+    form1->show();
+    calvoran::TVrMatrix *matrix = form1->VrMatrix1;
+    matrix->setAutoScroll(false);
+    matrix->setText("Wg|jy_ Volume: 100 gjpqy");
+    form1->Label1->setText(QStringLiteral("59:59"));
+    const std::vector<calvoran::VrTrackWidget *> tracks = {form1->VrSlider1, form1->VrSlider2,
+                                                           form1->VrTrackBar1};
+    for (const double at : {0.0, 0.5, 1.0}) {
+        SCOPED_TRACE(at);
+        for (calvoran::VrTrackWidget *track : tracks) {
+            track->setPosition(track->MinValue() +
+                               static_cast<int>(at * (track->MaxValue() - track->MinValue())));
+            EXPECT_TRUE(track->rect().contains(track->thumbRect())) << track->toolTip().toStdString();
+            EXPECT_GE(track->thumbRect().height(), 5) << track->toolTip().toStdString();
+            EXPECT_FALSE(track->geometry().intersects(matrix->geometry()));
+        }
+        // setPosition on the volume slider writes the matrix; put the title back.
+        matrix->setText("Wg|jy_ Volume: 100 gjpqy");
+        const QImage panel = form1->VrDisplay1->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QImage alone = matrix->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        EXPECT_EQ(panel.copy(matrix->geometry()), alone);
+    }
+}
+
 TEST_F(MainWindowTest, ReleasingASliderOverAnEmptyListShowsTheBanner) {
     start({});
     form1->vrSlider2MouseUp();

@@ -5,6 +5,11 @@ function(calvoran_warnings target)
     target_compile_options(${target} PRIVATE
         -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Woverloaded-virtual
         -Wcast-align -Wformat=2 -Wimplicit-fallthrough -Wmissing-declarations -Werror)
+    if(CALVORAN_SAN OR CALVORAN_TSAN)
+        # GCC's flow analysis reports false uninitialised reads inside the standard library once the
+        # sanitizers instrument it.
+        target_compile_options(${target} PRIVATE -Wno-maybe-uninitialized)
+    endif()
 endfunction()
 
 # calvoran_library(name DIR dir [LIBS ...]): a static library of every .cpp/.c in dir (not recursive

@@ -47,7 +47,10 @@ public:
         SF_VIRTUAL_IO io{lengthCallback, seekCallback, readCallback, writeCallback, tellCallback};
         SF_INFO info{};
         file_ = sf_open_virtual(&io, SFM_READ, &info, source_.get());
-        if (!file_ || (info.format & SF_FORMAT_TYPEMASK) != SF_FORMAT_WAV || info.channels < 1 ||
+        // WAVE_FORMAT_EXTENSIBLE (sox's default for float, >16-bit or >2 channels) is a plain RIFF/WAVE
+        // file to users; libsndfile reports it as a type of its own.
+        const int type = info.format & SF_FORMAT_TYPEMASK;
+        if (!file_ || (type != SF_FORMAT_WAV && type != SF_FORMAT_WAVEX) || info.channels < 1 ||
             info.channels > 8 || info.samplerate < 1000 || info.samplerate > 384000 || info.frames < 0) {
             error = BASS_ERROR_FILEFORM;
             return false;

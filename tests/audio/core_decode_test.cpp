@@ -1,4 +1,5 @@
 // Decoding checked against the source samples and against the reference decoders, whole and across seeks.
+#include "ByteWriter.h"
 #include "core_support.h"
 
 using namespace calvoran::audio::test;
@@ -86,6 +87,108 @@ TEST_F(AudioCoreDecode, WavFormatsDecodeExactly) {
     const DWORD stream = decodeStream(dir_.file("m.wav"));
     EXPECT_EQ(BASS_StreamGetLength(stream), mono.size() * 2);
     EXPECT_EQ(decodeAll16(stream).size(), mono.size());
+}
+
+// WAVE_FORMAT_EXTENSIBLE as sox writes it for float, 24-bit and multichannel output.
+TEST_F(AudioCoreDecode, ExtensibleWavFromSoxDecodes) {
+    if (!fx::toolAvailable("sox")) GTEST_SKIP() << "sox is not installed";
+    const auto source = fx::chord({220, 1330, 5000}, 0.5, 44100, 2, 0.9);
+    ASSERT_TRUE(fx::writeWav(dir_.file("in.wav"), source, 44100, 2, fx::WavFormat::Pcm16));
+    const auto expected = fx::toInt16(fx::readWav(dir_.file("in.wav"))->samples);
+    struct Case {
+        std::vector<std::string> args;
+        int channels;
+    };
+    // ±1 as for plain WAV: the float path rounds back to 16 bits. Six channels repeat the stereo pair.
+    for (const Case &c :
+         {Case{{"-e", "floating-point", "-b", "32"}, 2}, Case{{"-e", "signed-integer", "-b", "24"}, 2},
+          Case{{"-e", "signed-integer", "-b", "16", "-c", "6"}, 6}}) {
+        SCOPED_TRACE(c.args[1] + c.args[3]);
+        const auto out = dir_.file("x.wav");
+        // -D: no dither, so 16-bit values pass unchanged.
+        std::vector<std::string> argv{"sox", "-D", dir_.file("in.wav").string()};
+        argv.insert(argv.end(), c.args.begin(), c.args.end());
+        argv.push_back(out.string());
+        ASSERT_TRUE(fx::runTool(argv).ok());
+        const auto bytes = fx::readFile(out);
+        ASSERT_GE(bytes.size(), 22u);
+        // 24-bit and six channels are always extensible; float is extensible in some sox versions only.
+        const int formatTag = bytes[20] | (bytes[21] << 8);
+        if (c.args[1] == "floating-point")
+            EXPECT_TRUE(formatTag == 0xFFFE || formatTag == 3) << formatTag;
+        else
+            ASSERT_EQ(formatTag, 0xFFFE);
+        const DWORD stream = decodeStream(out);
+        ASSERT_NE(stream, 0u) << BASS_ErrorGetCode();
+        const auto decoded = decodeAll16(stream);
+        BASS_StreamFree(stream);
+        if (c.channels == 2) {
+            ASSERT_EQ(decoded.size(), expected.size());
+            EXPECT_LE(maxDifference(decoded, expected), 1);
+            continue;
+        }
+        // sox spreads the pair over six channels; the decoded frame count must match and every channel
+        // must follow one of the two source sides.
+        const std::size_t frames = expected.size() / 2;
+        ASSERT_EQ(decoded.size(), frames * 6);
+        for (int ch = 0; ch < 6; ++ch) {
+            int bestDiff = 1 << 20;
+            for (int side = 0; side < 2; ++side) {
+                int worst = 0;
+                for (std::size_t i = 0; i < frames; ++i)
+                    worst = std::max(worst, std::abs(decoded[i * 6 + static_cast<std::size_t>(ch)] -
+                                                     expected[i * 2 + static_cast<std::size_t>(side)]));
+                bestDiff = std::min(bestDiff, worst);
+            }
+            EXPECT_LE(bestDiff, 1) << "channel " << ch;
+        }
+    }
+}
+
+// 24-bit samples in 32-bit containers with a channel mask: the layout sox cannot write, built by hand.
+TEST_F(AudioCoreDecode, ExtensibleWav24In32Decodes) {
+    const auto source = fx::chord({300, 2100}, 0.3, 48000, 4, 0.8);
+    constexpr int kChannels = 4;
+    const std::size_t frames = source.size() / kChannels;
+    fx::ByteWriter w;
+    const std::uint32_t dataBytes = static_cast<std::uint32_t>(source.size() * 4);
+    w.tag("RIFF");
+    w.u32(4 + 8 + 40 + 8 + dataBytes);
+    w.tag("WAVE");
+    w.tag("fmt ");
+    w.u32(40);
+    w.u16(0xFFFE);
+    w.u16(kChannels);
+    w.u32(48000);
+    w.u32(48000 * kChannels * 4);
+    w.u16(kChannels * 4);
+    w.u16(32);
+    w.u16(22);
+    w.u16(24);   // valid bits
+    w.u32(0x33); // FL FR BL BR
+    // KSDATAFORMAT_SUBTYPE_PCM
+    for (const std::uint8_t v :
+         {0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71})
+        w.u8(v);
+    w.tag("data");
+    w.u32(dataBytes);
+    std::vector<std::int16_t> expected;
+    for (const float f : source) {
+        const auto v24 = static_cast<std::int32_t>(std::lround(std::clamp(f, -1.0f, 1.0f) * 8388607.0f));
+        w.u32(static_cast<std::uint32_t>(v24) << 8);
+        expected.push_back(static_cast<std::int16_t>(std::clamp(std::lround(v24 / 256.0), -32768L, 32767L)));
+    }
+    const auto b = w.take();
+    const DWORD stream = BASS_StreamCreateFile(TRUE, b.data(), 0, b.size(), BASS_STREAM_DECODE);
+    ASSERT_NE(stream, 0u) << BASS_ErrorGetCode();
+    DWORD freq = 0;
+    BASS_ChannelGetAttributes(stream, &freq, nullptr, nullptr);
+    EXPECT_EQ(freq, 48000u);
+    EXPECT_EQ(BASS_StreamGetLength(stream), frames * kChannels * 2);
+    const auto decoded = decodeAll16(stream);
+    ASSERT_EQ(decoded.size(), expected.size());
+    EXPECT_LE(maxDifference(decoded, expected), 1);
+    BASS_StreamFree(stream);
 }
 
 TEST_F(AudioCoreDecode, FloatDataAndMemoryStreams) {

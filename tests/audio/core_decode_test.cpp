@@ -191,6 +191,40 @@ TEST_F(AudioCoreDecode, ExtensibleWav24In32Decodes) {
     BASS_StreamFree(stream);
 }
 
+// A WAV inside a larger file, opened by offset and length: reads cross the file source's 64 KiB blocks
+// at odd places, and seeks back and forth must land on the same samples.
+TEST_F(AudioCoreDecode, FileWindowsReadAndSeekExactly) {
+    const auto source = fx::stereoSines(300, 700, 1.5, 44100, 0.7);
+    const auto wav = fx::wavBytes(source, 44100, 2, fx::WavFormat::Float32);
+    const std::vector<std::uint8_t> before(70001, 0x5A), after(3333, 0xA5);
+    const auto path = dir_.file("inside.bin");
+    {
+        std::FILE *f = std::fopen(path.c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        for (const auto *part : {&before, &wav, &after})
+            ASSERT_EQ(std::fwrite(part->data(), 1, part->size(), f), part->size());
+        std::fclose(f);
+    }
+    const DWORD stream = BASS_StreamCreateFile(FALSE, path.c_str(), 70001, wav.size(), BASS_STREAM_DECODE);
+    ASSERT_NE(stream, 0u) << BASS_ErrorGetCode();
+    const auto all = decodeAllFloat(stream);
+    ASSERT_EQ(all.size(), source.size());
+    for (std::size_t i = 0; i < source.size(); ++i)
+        ASSERT_EQ(all[i], source[i]) << i;
+    const std::size_t frames = source.size() / 2;
+    for (const std::size_t at :
+         {frames - 100, std::size_t{5}, frames / 2 + 1, std::size_t{8191}, frames / 3}) {
+        SCOPED_TRACE(at);
+        ASSERT_TRUE(BASS_ChannelSetPosition(stream, at * 4));
+        std::vector<float> part(std::min<std::size_t>(20000, frames - at) * 2);
+        const DWORD bytes = static_cast<DWORD>(part.size() * 4);
+        ASSERT_EQ(BASS_ChannelGetData(stream, part.data(), bytes | BASS_DATA_FLOAT), bytes);
+        for (std::size_t i = 0; i < part.size(); ++i)
+            ASSERT_EQ(part[i], source[at * 2 + i]) << i;
+    }
+    BASS_StreamFree(stream);
+}
+
 TEST_F(AudioCoreDecode, FloatDataAndMemoryStreams) {
     const auto source = fx::stereoSines(300, 700, 0.5, 44100, 0.7);
     const auto bytes = fx::wavBytes(source, 44100, 2, fx::WavFormat::Float32);

@@ -23,11 +23,13 @@
 
 #include <QApplication>
 #include <QStringList>
+#include <QTimer>
 #include <QTreeWidget>
 
 namespace calvoran {
 
 namespace {
+bool g_running = false;
 constexpr int kDefaultVolume = 50;
 
 // The playlist's look switches of the configuration window, kept together in one style sheet.
@@ -92,6 +94,10 @@ void wireConfigHooks() {
 
 } // namespace
 
+bool programRunning() {
+    return g_running;
+}
+
 QString rawCommandLine(const QString &exePath, const QStringList &arguments) {
     QString line = '"' + exePath + '"';
     if (!arguments.isEmpty()) line += QStringLiteral(" \"") + arguments.front() + '"';
@@ -153,7 +159,10 @@ int RunProgram(QApplication &app, const QString &commandLine) {
 
     // A second copy ends as its loop would start; start-up may already have let queued events run,
     // so the guard's request is checked here rather than trusted to arrive inside the loop.
+    // Posted last, so it runs only inside the loop, never in an event pass during start-up.
+    QTimer::singleShot(0, &app, [] { g_running = true; });
     const int rc = form1->VrRunOnce1()->terminationRequested() ? 0 : app.exec();
+    g_running = false;
 
     // Windows go in creation order, as the framework releases them.
     Form1 = nullptr;

@@ -12,4 +12,7 @@ QString rawCommandLine(const QString &exePath, const QStringList &arguments);
 // Start-up, message loop and shutdown. Returns the application's exit code.
 int RunProgram(QApplication &app, const QString &commandLine);
 
+// True once start-up is over and the message loop runs (scripted runs wait for it before they act).
+bool programRunning();
+
 } // namespace calvoran

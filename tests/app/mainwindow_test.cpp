@@ -382,7 +382,7 @@ TEST(MainWindowStartUp, VolumeMovedOnTheSliderSurvivesARestart) {
         QTimer closer;
         closer.setInterval(50);
         QObject::connect(&closer, &QTimer::timeout, [&] {
-            if (Form1 && Form1->isVisible()) {
+            if (Form1 && calvoran::programRunning()) {
                 whileRunning();
                 Form1->close();
             }
@@ -416,7 +416,7 @@ TEST(MainWindowStartUp, FirstStartTakesTheFirstSkinAndTheChooserReshapesTheWindo
     QTimer closer;
     closer.setInterval(50);
     QObject::connect(&closer, &QTimer::timeout, [&] {
-        if (!Form1 || !Form1->isVisible()) return;
+        if (!Form1 || !calvoran::programRunning()) return;
         startSize = Form1->size();
         startPicture = Form1->backgroundSize();
         listed = configHooks().listSkins();

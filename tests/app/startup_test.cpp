@@ -26,15 +26,15 @@ RunResult runOnce(const QStringList &args = {}) {
     QTimer closer;
     closer.setInterval(50);
     QObject::connect(&closer, &QTimer::timeout, [&] {
-        if (Form1 && Form1->isVisible()) {
+        if (Form1 && calvoran::programRunning()) {
             r.ledText = Form1->ledText();
             r.volume = Form1->volume();
             Form1->close();
         }
     });
     closer.start();
-    r.rc = calvoran::RunProgram(*qApp,
-                                calvoran::rawCommandLine(QCoreApplication::applicationFilePath(), args));
+    r.rc =
+        calvoran::RunProgram(*qApp, calvoran::rawCommandLine(QCoreApplication::applicationFilePath(), args));
     calvoran::setMessageRecorder(nullptr);
     return r;
 }
@@ -54,8 +54,8 @@ protected:
 TEST_F(StartUp, WindowsAreCreatedOnceInOrder) {
     const RunResult r = runOnce();
     EXPECT_EQ(r.rc, 0);
-    const std::vector<std::string> expected = {"TForm1", "Tid32",    "TForm2", "TForm5", "TForm4",
-                                               "Tbrowser1", "TfrmMain", "Teq2", "TVSXlab"};
+    const std::vector<std::string> expected = {"TForm1",    "Tid32",    "TForm2", "TForm5", "TForm4",
+                                               "Tbrowser1", "TfrmMain", "Teq2",   "TVSXlab"};
     EXPECT_EQ(calvoran::creationLog(), expected);
     EXPECT_EQ(Form1, nullptr);
     EXPECT_EQ(Form2, nullptr);

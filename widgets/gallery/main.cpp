@@ -1,5 +1,6 @@
 // Renders the player's widgets, in their default look and as the player sets them up, into one PNG.
 // Usage: widgets-gallery OUT.png [--scale N]
+#include "widgets/PlayerPanel.h"
 #include "widgets/TVrBitmapButton.h"
 #include "widgets/TVrCheckLed.h"
 #include "widgets/TVrDisplay.h"
@@ -65,49 +66,25 @@ private:
     int y_ = kMargin, width_ = 0;
 };
 
-TVrBevel onePixelFrame() {
-    TVrBevel bevel;
-    bevel.setOuterOutline(osOuter);
-    return bevel;
-}
-
-void setUpPlayerLevelBar(TVrLevelBar *bar, TVrProgressStyle style, int position) {
-    bar->setOrientation(voHorizontal);
-    bar->setMaxValue(128);
-    bar->setStep(1);
-    bar->setPalette1(TVrPalette(Qt::black, QColor(0x00FF00)));
-    bar->setPalette2(TVrPalette(Qt::black, QColor(0xFFFF00)));
-    bar->setPalette3(TVrPalette(Qt::black, QColor(0xFF0000)));
-    bar->setBevel(onePixelFrame());
-    bar->setStyle(style);
-    bar->resize(83, 9);
-    bar->setPosition(position);
-}
-
 // The main window's display panel with the six widgets it holds, at their design positions.
 TVrDisplay *playerPanel(QWidget *parent) {
+    using namespace PlayerLook;
     auto *panel = new TVrDisplay(parent);
-    panel->resize(177, 57);
-    panel->setColor(Qt::black);
-    panel->Bevel().setOuterStyle(bsRaised);
-    panel->Bevel().setOuterWidth(2);
-    panel->Bevel().setInnerWidth(1);
-    panel->Bevel().setInnerSpace(0);
-    panel->setShadowWidth(1);
-    panel->setShadowLayout(soTopLeft);
+    setUpDisplay(panel);
 
     auto *matrix = new TVrMatrix(panel);
-    matrix->setLedStyle(ls9x13);
-    matrix->setTextStyle(tsAsIs);
-    matrix->setLedsVisible(false);
-    matrix->setBevel(onePixelFrame());
+    setUpMatrix(matrix);
+    matrix->setAutoScroll(false);
     matrix->setText("Calvoran Player");
     matrix->move(7, 14);
 
-    setUpPlayerLevelBar(new TVrLevelBar(panel), psBottomLeft, 96);
+    auto *left = new TVrLevelBar(panel);
+    setUpLevelBar(left, false);
+    left->setPosition(96);
+    left->move(6, 6);
     auto *right = new TVrLevelBar(panel);
-    setUpPlayerLevelBar(right, psTopRight, 70);
-    panel->findChildren<TVrLevelBar *>().first()->move(6, 6);
+    setUpLevelBar(right, true);
+    right->setPosition(70);
     right->move(88, 6);
 
     auto *time = new QLabel(QStringLiteral("1:5"), panel);
@@ -116,33 +93,13 @@ TVrDisplay *playerPanel(QWidget *parent) {
     time->setPalette(pal);
     time->setGeometry(8, 28, 40, 12);
 
-    auto *balance = new TVrSlider(panel);
-    balance->setOrientation(voHorizontal);
-    balance->setMinValue(-100);
-    balance->setMaxValue(100);
-    balance->setPalette(TVrPalette(QColor(0x008000), QColor(0x008000)));
-    balance->setThumbIndent(1);
-    balance->setBorderWidth(0);
-    balance->setGeometry(49, 30, 33, 9);
-
+    setUpBalance(new TVrSlider(panel));
     auto *volume = new TVrSlider(panel);
-    volume->setOrientation(voHorizontal);
-    volume->setOptions(soActiveClick | soHandPoint | soThumbOpaque);
-    volume->setKeyIncrement(1);
-    volume->setSolidFill(false);
-    volume->setThumbIndent(0);
-    volume->setBorderWidth(0);
-    volume->setFocusColor(QColor(0x008080));
-    volume->setGeometry(82, 30, 89, 9);
+    setUpVolume(volume);
     volume->setPosition(70);
 
     auto *position = new TVrTrackBar(panel);
-    position->setOrientation(voHorizontal);
-    position->setTickMarks(tmNone);
-    position->setGutterWidth(4);
-    position->setBorderWidth(0);
-    position->setFrequency(1);
-    position->setGeometry(8, 40, 162, 12);
+    setUpPosition(position);
     position->setMaxValue(240);
     position->setPosition(65);
     return panel;

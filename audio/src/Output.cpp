@@ -119,6 +119,7 @@ public:
 private:
     void run() {
         const std::size_t period = static_cast<std::size_t>(mixer_.rate() / 100);
+        const auto periodNs = static_cast<std::int64_t>(static_cast<double>(period) * 1e9 / mixer_.rate());
         std::unique_lock lock(mutex_);
         while (!quit_) {
             if (!running_) {
@@ -130,6 +131,12 @@ private:
             const std::int64_t now = nowNs();
             if (now < due) {
                 wake_.wait_for(lock, std::chrono::nanoseconds(due - now));
+                continue;
+            }
+            // Woken late: like a device that ran dry, the time missed is silence, not audio heard in the
+            // past, so a channel started meanwhile is not counted as playing before it was started.
+            if (now - due > periodNs) {
+                clockStart_ += now - due;
                 continue;
             }
             lock.unlock();

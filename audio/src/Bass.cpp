@@ -27,9 +27,11 @@ thread_local int t_error = BASS_OK;
 
 constexpr QWORD kBadQword = ~QWORD{0};
 constexpr DWORD kBadDword = ~DWORD{0};
-// How far decoding runs ahead of the mixer: short, so an effect change is heard within 50 ms (this plus
-// one decode chunk plus one device period); it grows for good once the mixer found a ring empty.
-constexpr double kAheadSeconds = 0.03;
+// How far decoding runs ahead of the mixer, and how often the update thread tops it up: effects and
+// volume apply at mix time, so only a speed change waits for what is queued. The margin covers a busy
+// machine; it grows for good once the mixer found a ring empty.
+constexpr double kAheadSeconds = 0.15;
+constexpr auto kUpdatePeriod = std::chrono::milliseconds(40);
 constexpr double kLevelSeconds = 0.02;
 
 struct Entry {
@@ -130,7 +132,7 @@ void updateLoop() {
         }
         const bool busy = !playing.empty();
         playing.clear(); // channels freed meanwhile are destroyed here, outside the mixer
-        l.wake.wait_for(guard, std::chrono::milliseconds(busy ? 10 : 50));
+        l.wake.wait_for(guard, busy ? kUpdatePeriod : std::chrono::milliseconds(200));
     }
 }
 
@@ -169,8 +171,8 @@ bool startPlaying(DWORD handle, const Found &found, bool restart) {
     if (restart || channel.finished(found.observedNs, found.rate)) {
         if (!channel.seek(0)) return fail(BASS_ERROR_POSITION, false);
     }
-    // Start with a double helping, so a late first wake-up of the update thread leaves no gap.
-    channel.fill(2 * aheadFrames(found.rate));
+    // Start with a full helping, so a late first wake-up of the update thread leaves no gap.
+    channel.fill(aheadFrames(found.rate));
     Library &l = lib();
     std::lock_guard guard(l.lock);
     if (!l.initialised) return fail(BASS_ERROR_INIT, false);
@@ -240,10 +242,6 @@ DWORD packLevel(float left, float right) {
         return static_cast<DWORD>(std::clamp(std::lround(peak * 128.0f), 0L, 128L));
     };
     return scale(left) | (scale(right) << 16);
-}
-
-std::int16_t toInt16(float v) {
-    return floatToInt16(v);
 }
 
 } // namespace
@@ -572,8 +570,7 @@ DWORD BASS_ChannelGetData(DWORD handle, void *buffer, DWORD length) {
             return ok(static_cast<DWORD>(got * channels * sizeof(float)));
         }
         auto *out = static_cast<std::int16_t *>(buffer);
-        for (std::size_t i = 0; i < got * channels; ++i)
-            out[i] = toInt16(decoded[i]);
+        floatToInt16(decoded.data(), out, got * channels);
         return ok(static_cast<DWORD>(got * channels * 2));
     }
 
@@ -594,8 +591,7 @@ DWORD BASS_ChannelGetData(DWORD handle, void *buffer, DWORD length) {
         return ok(static_cast<DWORD>(frames * 8));
     }
     auto *out = static_cast<std::int16_t *>(buffer);
-    for (std::size_t i = 0; i < frames * 2; ++i)
-        out[i] = toInt16(recent[i]);
+    floatToInt16(recent.data(), out, frames * 2);
     return ok(static_cast<DWORD>(frames * 4));
 }
 

@@ -39,13 +39,18 @@ Channel::Channel(Kind kind, std::unique_ptr<Decoder> decoder, bool decodeOnly, b
     : kind_(kind), decodeOnly_(decodeOnly), autoFree_(autoFree), outputRate_(outputRate),
       decoder_(std::move(decoder)), rate_(decoder_->rate()), channels_(decoder_->channels()),
       length_(decoder_->length()), orders_(decoder_->orderCount()), title_(decoder_->title()),
-      fx_(std::make_unique<FxChain>(rate_, channels_)), freq_(rate_) {
+      // Played channels take their effects at mix time, on the stereo output: switching one is heard
+      // within a device period however far ahead decoding runs.
+      fx_(decodeOnly ? std::make_unique<FxChain>(rate_, channels_)
+                     : std::make_unique<FxChain>(outputRate, 2)),
+      freq_(rate_) {
     native_.resize(kChunkFrames * static_cast<std::size_t>(channels_));
     if (!decodeOnly_) {
         stereo_.resize(kChunkFrames * 2);
         resampled_.resize(kResampledFrames * 2);
         ring_.resize(kRingFrames * 2);
         history_.resize(kHistoryFrames * 2);
+        scratch_.resize(kScratchFrames * 2);
         ratio_ = currentRatio();
     }
     addCheckpointLocked(0, 0, 1.0 / ratio_);
@@ -137,7 +142,6 @@ void Channel::fill(std::size_t targetFrames) {
         const std::size_t got = decoder_->read(native_.data(), maxIn);
         const bool end = got == 0;
         if (got > 0) {
-            fx_->process(native_.data(), got);
             toStereo(native_.data(), stereo_.data(), got, channels_);
             srcDecoded_ += got;
             decoded_.fetch_add(got);
@@ -177,15 +181,23 @@ void Channel::mixInto(float *out, std::size_t frames, std::int64_t audibleNs, in
     const float right = volume * (pan < 0 ? static_cast<float>(100 + pan) / 100.0f : 1.0f);
     std::lock_guard outLock(outMutex_);
     const std::size_t n = std::min(frames, static_cast<std::size_t>(writeTotal_ - readTotal_));
-    for (std::size_t i = 0; i < n; ++i) {
-        const std::size_t at = static_cast<std::size_t>((readTotal_ + i) % kRingFrames);
-        const std::size_t h = static_cast<std::size_t>((readTotal_ + i) % kHistoryFrames);
-        const float l = ring_[2 * at];
-        const float r = ring_[2 * at + 1];
-        history_[2 * h] = l;
-        history_[2 * h + 1] = r;
-        out[2 * i] += l * left;
-        out[2 * i + 1] += r * right;
+    for (std::size_t done = 0; done < n;) {
+        const std::size_t piece = std::min(kScratchFrames, n - done);
+        float *x = scratch_.data();
+        for (std::size_t i = 0; i < piece; ++i) {
+            const std::size_t at = static_cast<std::size_t>((readTotal_ + done + i) % kRingFrames);
+            x[2 * i] = ring_[2 * at];
+            x[2 * i + 1] = ring_[2 * at + 1];
+        }
+        fx_->process(x, piece);
+        for (std::size_t i = 0; i < piece; ++i) {
+            const std::size_t h = static_cast<std::size_t>((readTotal_ + done + i) % kHistoryFrames);
+            history_[2 * h] = x[2 * i];
+            history_[2 * h + 1] = x[2 * i + 1];
+            out[2 * (done + i)] += x[2 * i] * left;
+            out[2 * (done + i) + 1] += x[2 * i + 1] * right;
+        }
+        done += piece;
     }
     if (n < frames && !ringEnded_) starved_.store(true, std::memory_order_relaxed);
     heard_[heardNext_] = Heard{audibleNs, readTotal_, n};

@@ -48,8 +48,8 @@ public:
     // True once after the mixer found the ring empty before the end.
     bool takeStarved() { return starved_.exchange(false); }
 
-    // Mixer thread: adds up to `frames` queued stereo frames into `out`, with pan and volume, and records
-    // that they become audible at `audibleNs`. Never blocks for long and never allocates.
+    // Mixer thread: adds up to `frames` queued stereo frames into `out`, with effects, pan and volume, and
+    // records that they become audible at `audibleNs`. Never blocks for long and never allocates.
     void mixInto(float *out, std::size_t frames, std::int64_t audibleNs, int outputRate);
 
     // The channel output frame heard at time `nowNs`.
@@ -77,9 +77,10 @@ private:
         std::uint64_t start;
         std::uint64_t taken;
     };
-    static constexpr std::size_t kRingFrames = 16384;
+    static constexpr std::size_t kRingFrames = 32768;
     static constexpr std::size_t kHistoryFrames = 16384;
     static constexpr std::size_t kChunkFrames = 256;
+    static constexpr std::size_t kScratchFrames = 1024;
     static constexpr std::size_t kHeardEntries = 16;
     static constexpr std::size_t kCheckpoints = 8;
 
@@ -122,6 +123,7 @@ private:
     std::uint64_t readTotal_ = 0;
     std::uint64_t heardBase_ = 0;
     std::vector<float> history_;
+    std::vector<float> scratch_; // effects run here at mix time
     Heard heard_[kHeardEntries]{};
     std::size_t heardCount_ = 0;
     std::size_t heardNext_ = 0;

@@ -6,9 +6,10 @@
 
 namespace calvoran::audio {
 
-// The effects on one channel, in priority order (higher first). process() runs on the library's
-// decoding thread on interleaved float samples in [-1, 1]; the other members run on the caller's
-// thread. The implementation synchronises the two with a short lock.
+// The effects on one channel, in priority order (higher first). process() runs on interleaved float
+// samples in [-1, 1], on the mixer thread for played channels and on the caller's thread for decode
+// channels; the other members run on the caller's thread. A short lock keeps the two apart; new
+// effects are allocated and old ones freed outside it.
 class FxChain {
 public:
     FxChain(int sampleRate, int channels);

@@ -40,8 +40,7 @@ void Mixer::render(std::int16_t *out, std::size_t frames, std::int64_t audibleNs
         const auto at = audibleNs + static_cast<std::int64_t>(static_cast<double>(done) * 1e9 / rate_);
         for (Channel *channel : channels_)
             channel->mixInto(mix_.data(), n, at, rate_);
-        for (std::size_t i = 0; i < 2 * n; ++i)
-            out[2 * done + i] = floatToInt16(mix_[i] * master);
+        floatToInt16(mix_.data(), out + 2 * done, 2 * n, master);
         done += n;
     }
 }

@@ -14,5 +14,6 @@ foreach(t audio_core_api_test audio_core_decode_test audio_core_playback_test au
         audio_core_bassplay_test)
     target_include_directories(${t} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests/fixtures)
 endforeach()
+target_include_directories(audio_core_api_test PRIVATE ${PROJECT_SOURCE_DIR}/audio/src)
 # Positions are judged against the wall clock: keep other tests off the two cores meanwhile.
 set_tests_properties(audio_core_playback_test PROPERTIES RUN_SERIAL TRUE)

@@ -1,10 +1,15 @@
 // Initialisation, handles and error codes, and what bad input gives.
 #include "core_support.h"
 
+#include "Convert.h"
+
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cmath>
+#include <limits>
 
 using namespace calvoran::audio::test;
 
@@ -292,4 +297,28 @@ TEST(AudioCoreApi, ModuleProbeReadsOnlyTheHeader) {
     EXPECT_EQ(BASS_MusicLoad(TRUE, bytes, 0, static_cast<DWORD>(size), 0, 0), 0u);
     EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_FILEFORM);
     ::munmap(memory, size);
+}
+
+// The block conversion (vectorised) and the single-sample one must agree sample for sample, clipping,
+// rounding ties to even and turning NaN into the most negative value alike, whatever the block length.
+TEST(AudioCoreConvert, BlockAndSampleConversionAgree) {
+    const float inf = std::numeric_limits<float>::infinity();
+    std::vector<float> in = {
+        0.0f, -0.0f, 1.0f, -1.0f, 0.99999f,     2.0f,         -3.5f,         1e30f,         -1e30f,
+        inf,  -inf,  NAN,  -NAN,  0.5f / 32768, 1.5f / 32768, -0.5f / 32768, -2.5f / 32768, 32766.5f / 32768};
+    for (int i = 0; i < 1000; ++i)
+        in.push_back(std::sin(static_cast<float>(i) * 0.37f) * 1.3f);
+    for (const float gain : {1.0f, 0.5f}) {
+        for (std::size_t n : {std::size_t{0}, std::size_t{3}, std::size_t{8}, std::size_t{13}, in.size()}) {
+            std::vector<std::int16_t> block(n + 1, 1234);
+            calvoran::audio::floatToInt16(in.data(), block.data(), n, gain);
+            for (std::size_t i = 0; i < n; ++i)
+                ASSERT_EQ(block[i], calvoran::audio::floatToInt16(in[i] * gain)) << i << " gain " << gain;
+            EXPECT_EQ(block[n], 1234) << "wrote past the end";
+        }
+    }
+    EXPECT_EQ(calvoran::audio::floatToInt16(NAN), -32768);
+    EXPECT_EQ(calvoran::audio::floatToInt16(1e30f), 32767);
+    EXPECT_EQ(calvoran::audio::floatToInt16(0.5f / 32768), 0);
+    EXPECT_EQ(calvoran::audio::floatToInt16(1.5f / 32768), 2);
 }

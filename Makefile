@@ -10,6 +10,7 @@ CMAKE_FLAGS += -DCALVORAN_SAN=ON
 else ifeq ($(TSAN),1)
 BUILD ?= build-tsan
 CMAKE_FLAGS += -DCALVORAN_TSAN=ON
+export TSAN_OPTIONS ?= suppressions=$(CURDIR)/cmake/tsan.supp halt_on_error=1
 else
 BUILD ?= build
 endif

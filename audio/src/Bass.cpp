@@ -30,8 +30,8 @@ constexpr DWORD kBadDword = ~DWORD{0};
 // How far decoding runs ahead of the mixer, and how often the update thread tops it up: effects and
 // volume apply at mix time, so only a speed change waits for what is queued. The margin covers a busy
 // machine; it grows for good once the mixer found a ring empty.
-constexpr double kAheadSeconds = 0.15;
-constexpr auto kUpdatePeriod = std::chrono::milliseconds(40);
+constexpr double kAheadSeconds = 0.2;
+constexpr auto kUpdatePeriod = std::chrono::milliseconds(80);
 constexpr double kLevelSeconds = 0.02;
 
 struct Entry {

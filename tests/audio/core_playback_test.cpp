@@ -197,7 +197,7 @@ TEST_P(AudioCorePlayback, FrequencyAttributeChangesTheSpeed) {
     const double high = since(beforePlay);
     EXPECT_GE(doubled, 2 * low - 0.07);
     EXPECT_LE(doubled, 2 * high + 0.07);
-    // Back to its own rate (0) while playing: what was already decoded still plays at double speed (0.15 s
+    // Back to its own rate (0) while playing: what was already decoded still plays at double speed (0.2 s
     // of output, more once a busy machine made the library decode further ahead, never more than half its
     // ring), and from then on the position runs with the clock.
     const double changedAt = positionSeconds(stream);

@@ -1,7 +1,9 @@
 /* The player's sound effects on a channel: twelve numbered effects and a multi-band peaking
- * equaliser. Effects run on the channel's decoded float samples, in priority order (higher first,
- * equal priorities in the order they were set), on playing and decode-only channels, at any sample
- * rate and channel count (effects that are about left and right act on the first two channels).
+ * equaliser. Effects run on the channel's float samples, in priority order (higher first, equal
+ * priorities in the order they were set): on a playing channel as it is mixed, in stereo at the
+ * output rate, so a change is heard within one device period; on a decode-only channel as it is
+ * read, in its own rate and channel count (effects that are about left and right act on the first
+ * two channels).
  * Switching an effect on or off crossfades over 10 ms; an equaliser gain change glides at 500 dB/s.
  * While any effect is on, samples that are not numbers enter the chain as 0 and samples beyond
  * +-64 are clipped there, so no input can leave an effect's state broken.

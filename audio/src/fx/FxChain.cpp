@@ -205,7 +205,7 @@ bool FxChain::setDsp(int dsp, int priority) {
         rate = impl_->rate;
         channels = impl_->channels;
     }
-    // Allocate outside the lock so the decoding thread is not held up.
+    // Allocate outside the lock so the mixer is not held up.
     std::unique_ptr<fx::Effect> effect = fx::makeEffect(dsp);
     effect->prepare(rate, channels);
     if (dsp == BASS_FX_DSP_PEAKEQ) static_cast<fx::PeakEq &>(*effect).addBand();

@@ -9,13 +9,7 @@ TEST(AudioCoreBassplay, PlaysEveryKindToTheEnd) {
     ASSERT_TRUE(fx::encodeMp3Cbr(dir.file("a.wav"), dir.file("a.mp3"), 128));
     fx::writeWav(dir.file("b.wav"), fx::sine(500, 0.8, 48000, 1), 48000, 1);
     ASSERT_TRUE(fx::encodeOgg(dir.file("b.wav"), dir.file("b.ogg"), 3));
-    fx::ModSong song;
-    song.title = "bassplay";
-    song.samples.push_back(fx::waveSample("tri", fx::Wave::Triangle));
-    auto &pattern = song.addPattern(8);
-    pattern.at(0, 0, song.channels).note = fx::kMiddleC;
-    pattern.at(0, 0, song.channels).instrument = 1;
-    song.orders = {0};
+    const fx::ModSong song = fx::oneNoteSong("bassplay", fx::Wave::Triangle, 8);
     ASSERT_TRUE(fx::writeModuleFile(dir.file("c.xm"), fx::ModFormat::Xm, song));
 
     const auto start = std::chrono::steady_clock::now();

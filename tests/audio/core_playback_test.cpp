@@ -263,13 +263,7 @@ TEST_P(AudioCorePlayback, WaveDataIsWhatIsHeard) {
 }
 
 TEST_P(AudioCorePlayback, ModulesPlayToTheirEnd) {
-    fx::ModSong song;
-    song.title = "Short";
-    song.samples.push_back(fx::waveSample("square", fx::Wave::Square));
-    auto &pattern = song.addPattern(16);
-    pattern.at(0, 0, song.channels).note = fx::kMiddleC;
-    pattern.at(0, 0, song.channels).instrument = 1;
-    song.orders = {0};
+    const fx::ModSong song = fx::oneNoteSong("Short", fx::Wave::Square, 16);
     ASSERT_TRUE(fx::writeModuleFile(dir_.file("short.xm"), fx::ModFormat::Xm, song));
     const DWORD music = BASS_MusicLoad(FALSE, dir_.file("short.xm").c_str(), 0, 0, BASS_MUSIC_RAMP, 0);
     ASSERT_NE(music, 0u);

@@ -2,7 +2,6 @@
 
 #include "AboutPlaceholder.h"
 #include "BrowserWindow.h"
-#include "Forms.h"
 #include "MainMenu.h"
 #include "PlayerLook.h"
 #include "WindowDrag.h"
@@ -10,6 +9,8 @@
 #include "config/ConfigWindow.h"
 #include "config/UnitBitmapRgn.h"
 #include "engine/EqualizerWindow.h"
+#include "engine/PlaybackEngine.h"
+#include "engine/PlaylistModel.h"
 #include "engine/PlaylistWindow.h"
 #include "platform/CreationLog.h"
 #include "platform/Paths.h"
@@ -52,17 +53,6 @@ namespace {
 constexpr int kLevelMax = 128;
 constexpr int kScrollStep = 15;
 
-DWORD currentChannel() {
-    return Form2 ? Form2->CurrentChannel : 0;
-}
-
-// Seconds heard so far on the current channel; 0 when the channel gives none.
-double channelSeconds() {
-    const DWORD channel = currentChannel();
-    const double seconds = BASS_ChannelBytes2Seconds(channel, BASS_ChannelGetPosition(channel));
-    return seconds > 0 ? seconds : 0.0;
-}
-
 TVrBitmapButton *makeButton(QWidget *parent, const QRect &geometry, const QString &hint) {
     auto *button = new TVrBitmapButton(parent);
     button->setGeometry(geometry);
@@ -91,9 +81,10 @@ void showWindow(QWidget *window) {
 
 } // namespace
 
-TForm1::TForm1(QWidget *parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), runOnce_(std::make_unique<TVrRunOnce>(this)),
-      timer2_(std::make_unique<TVrTimer>()), tt1_(std::make_unique<TVrTimer>()) {
+TForm1::TForm1(calvoran::PlaybackEngine &engine, calvoran::PlaylistModel &playlist, QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), engine_(engine), playlist_(playlist),
+      runOnce_(std::make_unique<TVrRunOnce>(this)), timer2_(std::make_unique<TVrTimer>()),
+      tt1_(std::make_unique<TVrTimer>()) {
     calvoran::noteCreated("TForm1");
     setWindowTitle(QStringLiteral("Calvoran Player"));
     setCursor(Qt::SizeAllCursor);
@@ -129,6 +120,7 @@ TForm1::TForm1(QWidget *parent)
     buildControls();
     PopupMenu1 = new MainMenu(this);
     wireMenu();
+    calvoran::showEngineOn(engine_, *this, this);
 }
 
 TForm1::~TForm1() = default;
@@ -243,17 +235,17 @@ void TForm1::wireMenu() {
     // The shortcuts work while the window has the focus, without opening the menu.
     addActions({m->Previous1, m->Play1, m->Stop1, m->NextSong1});
     connect(m->ShowPlaylist1, &QAction::triggered, this, [this] { PlButtonClick(); });
-    connect(m->ShowEq1, &QAction::triggered, this, [] { showWindow(eq2); });
+    connect(m->ShowEq1, &QAction::triggered, this, [this] { showWindow(peers_.equalizer); });
     connect(m->PlayInternetStream1, &QAction::triggered, this, [] { showNew<TfrmMain>(); });
-    connect(m->Effects1, &QAction::triggered, this, [] { showWindow(Form5); });
+    connect(m->Effects1, &QAction::triggered, this, [this] { showWindow(peers_.config); });
     connect(m->LevelMeters1, &QAction::triggered, this, [] { showNew<TForm4>(); });
     // The VS Lab window does not exist yet; its item stays visible but cannot be chosen.
     m->Studio1->setEnabled(false);
-    connect(m->Ba1, &QAction::triggered, this, [] { showWindow(VSXlab); });
-    connect(m->SoniqueVisualPlugins1, &QAction::triggered, this, [] {
-        if (Form5) Form5->showPluginPage();
+    connect(m->Ba1, &QAction::triggered, this, [this] { showWindow(peers_.vsx); });
+    connect(m->SoniqueVisualPlugins1, &QAction::triggered, this, [this] {
+        if (peers_.config) peers_.config->showPluginPage();
     });
-    connect(m->ID3Tag1, &QAction::triggered, this, [] { showWindow(id32); });
+    connect(m->ID3Tag1, &QAction::triggered, this, [this] { showWindow(peers_.id3); });
     connect(m->Minimize1, &QAction::triggered, this, [this] { Minimize1Click(); });
     connect(m->Exit1, &QAction::triggered, this, [this] { Exit1Click(); });
 }
@@ -280,37 +272,35 @@ bool TForm1::Repeat() const {
 // ---- Transport ----------------------------------------------------------------------------------
 
 void TForm1::PlaybtnClick() {
-    if (!Form2 || Form2->EntryCount() < 1 || Form2->SelectedPosition() < 0) return;
-    Form2->StopPlayback();
-    const int selected = Form2->SelectedPosition();
-    const QString location = Form2->EntryLocation(selected);
+    TForm2 *list = peers_.playlist;
+    if (!list || playlist_.count() < 1 || list->SelectedPosition() < 0) return;
+    engine_.StopPlayback();
+    const int selected = list->SelectedPosition();
     CurrentIndex = selected;
-    Form2->PlayPath(location, selected);
-    timer2_->setEnabled(true);
-    Form2->Timer1()->setEnabled(true);
+    engine_.PlayPath(playlist_.location(selected), selected);
 }
 
 void TForm1::playCurrentIndex(bool scroll) {
+    TForm2 *list = peers_.playlist;
     // CurrentIndex may lie outside the list when the selection moved or entries were removed.
-    CurrentIndex = std::clamp(CurrentIndex, 0, Form2->EntryCount() - 1);
-    Form2->SelectPosition(CurrentIndex);
-    if (scroll) Form2->ScrollBy(kScrollStep);
-    const int selected = Form2->SelectedPosition();
-    Form2->PlayPath(Form2->EntryLocation(CurrentIndex), selected);
+    CurrentIndex = std::clamp(CurrentIndex, 0, playlist_.count() - 1);
+    list->SelectPosition(CurrentIndex);
+    if (scroll) list->ScrollBy(kScrollStep);
+    engine_.PlayPath(playlist_.location(CurrentIndex), list->SelectedPosition());
 }
 
 void TForm1::PrevBtnClick() {
-    if (!Form2 || Form2->SelectedPosition() < 1 || Form2->EntryCount() < 1) return;
-    Form2->StopPlayback();
+    if (!peers_.playlist || peers_.playlist->SelectedPosition() < 1 || playlist_.count() < 1) return;
+    engine_.StopPlayback();
     CurrentIndex = CurrentIndex - 1;
     playCurrentIndex(false);
 }
 
 void TForm1::NextBtnClick() {
-    if (!Form2) return;
-    const int count = Form2->EntryCount();
-    if (Form2->SelectedPosition() + 1 == count || count < 1) return;
-    Form2->StopPlayback();
+    if (!peers_.playlist) return;
+    const int count = playlist_.count();
+    if (peers_.playlist->SelectedPosition() + 1 == count || count < 1) return;
+    engine_.StopPlayback();
     // Past the end of the list there is nothing to play.
     if (CurrentIndex + 1 >= count) return;
     CurrentIndex = CurrentIndex + 1;
@@ -319,47 +309,49 @@ void TForm1::NextBtnClick() {
 
 void TForm1::StopBtnClick() {
     // Stop ends playback, so the end-of-track timer does not move on to the next entry.
-    if (Form2) Form2->StopPlayback();
+    engine_.StopPlayback();
     QCoreApplication::processEvents();
 }
 
 void TForm1::PlButtonClick() {
-    if (Form2) Form2->setVisible(!Form2->isVisible());
+    if (peers_.playlist) peers_.playlist->setVisible(!peers_.playlist->isVisible());
 }
 
 void TForm1::Timer2Timer() {
-    if (!Form2) return;
-    const int count = Form2->EntryCount();
+    TForm2 *list = peers_.playlist;
+    if (!list) return;
+    const int count = playlist_.count();
     if (count < 1) return;
-    const bool playing = BASS_ChannelIsActive(currentChannel()) == BASS_ACTIVE_PLAYING;
-    const bool atLast = Form2->SelectedPosition() + 1 == count;
+    const bool playing = BASS_ChannelIsActive(engine_.CurrentChannel()) == BASS_ACTIVE_PLAYING;
+    const bool atLast = list->SelectedPosition() + 1 == count;
     if (playing) return;
     if (atLast && !Repeat()) {
-        Form2->StopPlayback();
+        engine_.StopPlayback();
         return;
     }
     if (atLast) {
-        Form2->StopPlayback();
-        Form2->SelectPosition(0);
+        engine_.StopPlayback();
+        list->SelectPosition(0);
         CurrentIndex = 0;
-        Form2->PlayPath(Form2->EntryLocation(0), 0);
+        engine_.PlayPath(playlist_.location(0), 0);
         return;
     }
-    Form2->StopPlayback();
+    engine_.StopPlayback();
     if (CurrentIndex + 1 >= count) return; // the list ends here
     CurrentIndex = CurrentIndex + 1;
     playCurrentIndex(true);
 }
 
 void TForm1::tt1Timer() {
-    if (SeekDragging == 0) VrTrackBar1->setPosition(static_cast<int>(std::lround(channelSeconds())));
-    showPlayedTime(static_cast<float>(channelSeconds()));
+    const double seconds = engine_.positionSeconds();
+    if (SeekDragging == 0) VrTrackBar1->setPosition(static_cast<int>(std::lround(seconds)));
+    showPlayedTime(static_cast<float>(seconds));
     QCoreApplication::processEvents();
 }
 
 void TForm1::showPlayedTime(float seconds) {
     const QString text = Look::minutesSeconds(seconds);
-    if (Form2) Form2->setStatusText(1, QStringLiteral("Played: ") + text);
+    if (peers_.playlist) peers_.playlist->setStatusText(1, QStringLiteral("Played: ") + text);
     Label1->setText(text);
 }
 
@@ -379,7 +371,7 @@ void TForm1::setVolume(int position) {
 
 void TForm1::VrSlider1Change() {
     const int position = VrSlider1->Position();
-    BASS_SetVolume(static_cast<DWORD>(position));
+    engine_.setVolume(position);
     VrSlider1->setToolTip(QStringLiteral("Volume: ") + QString::number(position));
     calvoran::SettingsKey::writeInteger(QStringLiteral("Volume"), position);
     VrMatrix1->setAutoScroll(false);
@@ -393,9 +385,9 @@ void TForm1::vrSlider1MouseDown() {
 
 void TForm1::restoreTitle() {
     VrMatrix1->setAutoScroll(true);
-    const int count = Form2 ? Form2->EntryCount() : 0;
+    const int count = playlist_.count();
     if (count > 0)
-        setLedText(calvoran::fromAnsi(Form2->EntryCaptionAt(std::clamp(CurrentIndex, 0, count - 1))));
+        setLedText(calvoran::fromAnsi(playlist_.caption(std::clamp(CurrentIndex, 0, count - 1))));
     else
         setLedText(QStringLiteral("Calvoran Player by ") + Tbrowser1::kHomePage.toString());
 }
@@ -407,7 +399,7 @@ void TForm1::vrSlider1MouseUp() {
 void TForm1::VrSlider2Change() {
     const int position = VrSlider2->Position();
     VrSlider2->setToolTip(QStringLiteral("Balance: ") + QString::number(position));
-    BASS_ChannelSetAttributes(currentChannel(), -1, -1, position);
+    engine_.setPan(position);
     VrMatrix1->setAutoScroll(false);
     setLedText(QStringLiteral("Balance: ") + QString::number(position));
 }
@@ -426,9 +418,7 @@ void TForm1::vrTrackBar1MouseDown() {
 }
 
 void TForm1::vrTrackBar1MouseUp() {
-    const DWORD channel = currentChannel();
-    BASS_ChannelSetPosition(channel,
-                            BASS_ChannelSeconds2Bytes(channel, static_cast<float>(VrTrackBar1->Position())));
+    engine_.seekSeconds(VrTrackBar1->Position());
     SeekDragging = 0;
 }
 
@@ -579,18 +569,11 @@ void TForm1::loadGlyph(SkinButton button, const QImage &glyph) {
         b->setGlyph(glyph);
         return;
     }
-    if (!Form2) return;
-    // The playlist window's buttons are known by their hints.
-    const QString hint = button == SkinButton::AddBtn   ? QStringLiteral("Add Files")
-                         : button == SkinButton::Delbtn ? QStringLiteral("Delete")
-                                                        : QStringLiteral("Save Playlist");
-    for (QToolButton *b : Form2->findChildren<QToolButton *>()) {
-        if (b->toolTip() != hint) continue;
-        const QImage frame = Look::firstFrame(glyph, 2);
-        b->setIcon(QIcon(QPixmap::fromImage(frame)));
-        b->setIconSize(frame.size());
-        b->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    }
+    if (!peers_.playlist) return;
+    const TForm2::Button which = button == SkinButton::AddBtn   ? TForm2::Button::Add
+                                 : button == SkinButton::Delbtn ? TForm2::Button::Delete
+                                                                : TForm2::Button::Save;
+    peers_.playlist->setButtonGlyph(which, Look::firstFrame(glyph, 2));
 }
 
 void TForm1::loadBackground(const QImage &picture) {
@@ -627,10 +610,9 @@ void TForm1::useBuiltInLook() {
 // ---- Shutdown -----------------------------------------------------------------------------------
 
 void TForm1::Exit1Click() {
-    BASS_StreamFree(currentChannel());
-    BASS_Free();
+    engine_.StopPlayback();
     calvoran::TrayIcon::instance().remove();
-    if (Form2) Form2->Timer1()->setEnabled(false);
+    if (peers_.playlist) peers_.playlist->Timer1()->setEnabled(false);
     tt1_->setEnabled(false);
     timer2_->setEnabled(false);
     close();
@@ -639,14 +621,16 @@ void TForm1::Exit1Click() {
 void TForm1::FormClose() {
     if (closed_) return;
     closed_ = true;
-    BASS_Free();
     tt1_->setEnabled(false);
     timer2_->setEnabled(false);
-    if (Form2) {
-        Form2->Timer1()->setEnabled(false);
+    if (peers_.playlist) {
+        peers_.playlist->Timer1()->setEnabled(false);
+        // Sound ends before the list is written; the library stays up until the lengths are measured.
+        engine_.StopPlayback();
         // Folder paths end in a separator already.
-        Form2->WritePlaylistFile(calvoran::programFolder() + QStringLiteral("playlist.m3u"));
+        peers_.playlist->WritePlaylistFile(calvoran::programFolder() + QStringLiteral("playlist.m3u"));
     }
+    engine_.Shutdown();
     QCoreApplication::processEvents();
 }
 

@@ -8,9 +8,16 @@
 
 class QLabel;
 class MainMenu;
+class TForm2;
+class TForm5;
+class Teq2;
+class Tid32;
+class TVSXlab;
 class WindowDrag;
 
 namespace calvoran {
+class PlaybackEngine;
+class PlaylistModel;
 class TBitmapRgn;
 class TVrBitmapButton;
 class TVrDisplay;
@@ -23,13 +30,23 @@ class TVrTrackBar;
 } // namespace calvoran
 
 // The main window: a small borderless skinned window with the transport, the LED title, the level
-// bars, the time, the position bar and the volume and balance sliders. It drives the engine of the
-// playlist window and is the skin loader's target.
+// bars, the time, the position bar and the volume and balance sliders. It drives the engine over the
+// playlist and is the skin loader's target.
 class TForm1 : public QWidget, public calvoran::EngineDisplays, public calvoran::SkinTarget {
     Q_OBJECT
 public:
-    explicit TForm1(QWidget *parent = nullptr);
+    TForm1(calvoran::PlaybackEngine &engine, calvoran::PlaylistModel &playlist, QWidget *parent = nullptr);
     ~TForm1() override;
+
+    // The windows the main window's buttons and menu reach; made after it, so handed over later.
+    struct Peers {
+        TForm2 *playlist = nullptr;
+        Tid32 *id3 = nullptr;
+        TForm5 *config = nullptr;
+        Teq2 *equalizer = nullptr;
+        TVSXlab *vsx = nullptr;
+    };
+    void setPeers(const Peers &peers) { peers_ = peers; }
 
     // Runs the single-instance guard (what the window does once it has loaded).
     void FormCreate();
@@ -134,6 +151,9 @@ private:
     void restoreTitle();
     void refreshButtonBackgrounds();
 
+    calvoran::PlaybackEngine &engine_;
+    calvoran::PlaylistModel &playlist_;
+    Peers peers_;
     std::unique_ptr<calvoran::TVrRunOnce> runOnce_;
     std::unique_ptr<calvoran::TVrTimer> timer2_;
     std::unique_ptr<calvoran::TVrTimer> tt1_;

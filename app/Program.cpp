@@ -3,12 +3,13 @@
 #include "BrowserWindow.h"
 #include "Forms.h"
 #include "MainWindow.h"
-#include "config/ConfigHooks.h"
 #include "config/ConfigWindow.h"
 #include "config/SkinLoader.h"
+#include "engine/EngineDisplays.h"
 #include "engine/EngineSetup.h"
 #include "engine/EqualizerWindow.h"
-#include "engine/PlaylistTagReader.h"
+#include "engine/PlaybackEngine.h"
+#include "engine/PlaylistModel.h"
 #include "engine/PlaylistWindow.h"
 #include "platform/SettingsKey.h"
 #include "platform/TrayIcon.h"
@@ -24,7 +25,7 @@
 #include <QApplication>
 #include <QStringList>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 
 namespace calvoran {
 
@@ -36,8 +37,7 @@ constexpr int kDefaultVolume = 50;
 struct PlaylistLook {
     bool flatScrollBars = false;
     bool gridLines = false;
-    void apply() const {
-        if (!Form2) return;
+    void apply(TForm2 &playlist) const {
         QString sheet;
         if (flatScrollBars)
             sheet +=
@@ -45,51 +45,43 @@ struct PlaylistLook {
                                "QScrollBar::handle { background: #b8c0cc; border: none; }"
                                "QScrollBar::add-line, QScrollBar::sub-line { width: 0; height: 0; }");
         if (gridLines) sheet += QStringLiteral("QTreeView::item { border-bottom: 1px solid #d8dce4; }");
-        Form2->ListView1()->setStyleSheet(sheet);
+        playlist.ListView1()->setStyleSheet(sheet);
     }
 };
 
-// What the configuration window reaches in the other windows; set before it is created, since its
-// creation already switches the level timer and the tray icon.
-void wireConfigHooks() {
-    static PlaylistLook look;
-    ConfigHooks &hooks = configHooks();
-    hooks.currentChannel = [] { return Form2 ? static_cast<uint32_t>(Form2->CurrentChannel) : 0U; };
-    hooks.setLevelTimerInterval = [](unsigned ms) {
-        if (Form2) Form2->Timer1()->setInterval(ms);
+// What the configuration window reaches in the other windows; its creation already switches the
+// level timer and the tray icon, so the links come with it.
+ConfigLinks configLinks(PlaybackEngine &engine, TForm1 &main, TForm2 &playlist,
+                        const std::shared_ptr<PlaylistLook> &look) {
+    ConfigLinks links;
+    links.setEffect = [&engine](int effect, bool on) { engine.setEffect(effect, on); };
+    links.setLevelTimerInterval = [&playlist](unsigned ms) { playlist.Timer1()->setInterval(ms); };
+    links.setLevelTimerEnabled = [&playlist](bool on) { playlist.Timer1()->setEnabled(on); };
+    links.setTitleLedsVisible = [&main](bool on) { main.VrMatrix1->setLedsVisible(on); };
+    links.setPlaylistFlatScrollBars = [look, &playlist](bool on) {
+        look->flatScrollBars = on;
+        look->apply(playlist);
     };
-    hooks.setLevelTimerEnabled = [](bool on) {
-        if (Form2) Form2->Timer1()->setEnabled(on);
+    links.setPlaylistGridLines = [look, &playlist](bool on) {
+        look->gridLines = on;
+        look->apply(playlist);
     };
-    hooks.setTitleLedsVisible = [](bool on) {
-        if (Form1) Form1->VrMatrix1->setLedsVisible(on);
-    };
-    hooks.setPlaylistFlatScrollBars = [](bool on) {
-        look.flatScrollBars = on;
-        look.apply();
-    };
-    hooks.setPlaylistGridLines = [](bool on) {
-        look.gridLines = on;
-        look.apply();
-    };
-    hooks.listSkins = [] {
+    links.listSkins = [] {
         QStringList list;
         ListSkins(list);
         return list;
     };
-    hooks.applySkin = [](const QString &name) {
-        if (!Form1) return;
-        ApplySkin(*Form1, name, false);
-        Form1->repaintBackground();
+    links.applySkin = [&main](const QString &name) {
+        ApplySkin(main, name, false);
+        main.repaintBackground();
     };
-    hooks.setTrayIcon = [](bool on) {
+    links.setTrayIcon = [&main](bool on) {
         if (on)
-            TrayIcon::instance().add([](int mouseMessage) {
-                if (Form1) Form1->WM_CALLBACKPRO(mouseMessage);
-            });
+            TrayIcon::instance().add([&main](int mouseMessage) { main.WM_CALLBACKPRO(mouseMessage); });
         else
             TrayIcon::instance().remove();
     };
+    return links;
 }
 
 } // namespace
@@ -106,10 +98,12 @@ QString rawCommandLine(const QString &exePath, const QStringList &arguments) {
 
 int RunProgram(QApplication &app, const QString &commandLine) {
     QApplication::setApplicationName(QStringLiteral("Calvoran Player"));
+    // The playlist's tag reader comes before the first window and goes after the loop.
     auto tagReader = std::make_unique<Tid3v2tag>();
-    PlaylistTagReader = tagReader.get();
+    auto playlist = std::make_unique<PlaylistModel>();
+    auto engine = std::make_unique<PlaybackEngine>(*playlist, *tagReader);
 
-    auto form1 = std::make_unique<TForm1>();
+    auto form1 = std::make_unique<TForm1>(*engine, *playlist);
     Form1 = form1.get();
     form1->show();
     form1->FormCreate();
@@ -117,14 +111,14 @@ int RunProgram(QApplication &app, const QString &commandLine) {
 
     auto id = std::make_unique<Tid32>();
     id32 = id.get();
-    EngineSetup engine;
-    engine.displays = form1.get();
-    engine.commandLine = commandLine;
-    engine.id3Window = id.get();
-    auto form2 = std::make_unique<TForm2>(engine);
+    showTagsIn(*engine, *id);
+    EngineSetup setup;
+    setup.displays = form1.get();
+    setup.commandLine = commandLine;
+    auto form2 = std::make_unique<TForm2>(*engine, *playlist, setup);
     Form2 = form2.get();
-    wireConfigHooks();
-    auto form5 = std::make_unique<TForm5>();
+    auto look = std::make_shared<PlaylistLook>();
+    auto form5 = std::make_unique<TForm5>(configLinks(*engine, *form1, *form2, look));
     Form5 = form5.get();
     auto form4 = std::make_unique<TForm4>();
     Form4 = form4.get();
@@ -132,10 +126,11 @@ int RunProgram(QApplication &app, const QString &commandLine) {
     browser1 = browser.get();
     auto radio = std::make_unique<TfrmMain>();
     frmMain = radio.get();
-    auto eq = std::make_unique<Teq2>();
+    auto eq = std::make_unique<Teq2>(*engine);
     eq2 = eq.get();
     auto vsx = std::make_unique<TVSXlab>();
     VSXlab = vsx.get();
+    form1->setPeers({form2.get(), id.get(), form5.get(), eq.get(), vsx.get()});
 
     QString skinName;
     {
@@ -164,7 +159,8 @@ int RunProgram(QApplication &app, const QString &commandLine) {
     const int rc = form1->VrRunOnce1()->terminationRequested() ? 0 : app.exec();
     g_running = false;
 
-    // Windows go in creation order, as the framework releases them.
+    // Windows go in creation order, as the framework releases them; the engine frees the library
+    // once, after the last window that plays through it.
     Form1 = nullptr;
     form1.reset();
     id32 = nullptr;
@@ -183,7 +179,8 @@ int RunProgram(QApplication &app, const QString &commandLine) {
     eq.reset();
     VSXlab = nullptr;
     vsx.reset();
-    PlaylistTagReader = nullptr;
+    engine.reset();
+    playlist.reset();
     tagReader.reset();
     return rc;
 }

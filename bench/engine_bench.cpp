@@ -3,7 +3,10 @@
 // player's work, not the disk.
 #include "Fixtures.h"
 #include "TestDir.h"
+#include "engine/PlaybackEngine.h"
+#include "engine/PlaylistModel.h"
 #include "engine/PlaylistWindow.h"
+#include "tags/id3v2.h"
 
 #include <QApplication>
 #include <QFile>
@@ -21,6 +24,9 @@ struct Library {
     fx::TestDir dir;
     std::vector<QString> files;
     QString playlist;
+    Tid3v2tag tagReader;
+    calvoran::PlaylistModel entries;
+    std::unique_ptr<calvoran::PlaybackEngine> engine;
     std::unique_ptr<TForm2> form;
     bool ready = false;
 };
@@ -42,7 +48,8 @@ Library &library() {
     }
     calvoran::EngineSetup setup;
     setup.playlistFile = QString::fromStdString(lib.dir.file("none.m3u").string());
-    lib.form = std::make_unique<TForm2>(setup);
+    lib.engine = std::make_unique<calvoran::PlaybackEngine>(lib.entries, lib.tagReader);
+    lib.form = std::make_unique<TForm2>(*lib.engine, lib.entries, setup);
     for (int i = 0; i < kEntries; ++i)
         lib.form->AppendEntry(std::to_string(i + 1) + ". Artist, " + std::to_string(i) + " - Title",
                               lib.files[i]);

@@ -12,8 +12,22 @@ function(calvoran_warnings target)
     endif()
 endfunction()
 
-# calvoran_library(name DIR dir [LIBS ...]): a static library of every .cpp/.c in dir (not recursive
-# into tests), with dir and dir/include public.
+# Lets a target's users include its folder as "<folder path>/Header.h" and nothing else of the tree,
+# so a lower layer that includes a higher one fails to compile. The folder is reached through a
+# link in a tree of the target's own.
+function(calvoran_export_folder target)
+    file(RELATIVE_PATH prefix ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
+    set(root ${CMAKE_BINARY_DIR}/include/${target})
+    get_filename_component(parent ${root}/${prefix} DIRECTORY)
+    file(MAKE_DIRECTORY ${parent})
+    if(NOT IS_SYMLINK ${root}/${prefix})
+        file(CREATE_LINK ${CMAKE_CURRENT_SOURCE_DIR} ${root}/${prefix} SYMBOLIC)
+    endif()
+    target_include_directories(${target} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR} ${root})
+endfunction()
+
+# calvoran_library(name [LIBS ...]): a static library of every .cpp/.c in the current folder and its
+# src/, with the folder (see calvoran_export_folder) and its include/ public.
 function(calvoran_library name)
     cmake_parse_arguments(ARG "" "" "LIBS;SOURCES" ${ARGN})
     file(GLOB srcs CONFIGURE_DEPENDS
@@ -21,7 +35,7 @@ function(calvoran_library name)
         ${CMAKE_CURRENT_SOURCE_DIR}/*.h ${CMAKE_CURRENT_SOURCE_DIR}/src/*.cpp
         ${CMAKE_CURRENT_SOURCE_DIR}/src/*.c ${CMAKE_CURRENT_SOURCE_DIR}/src/*.h)
     add_library(${name} STATIC ${srcs} ${ARG_SOURCES})
-    target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR} ${PROJECT_SOURCE_DIR})
+    calvoran_export_folder(${name})
     if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/include)
         target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/include)
     endif()

@@ -1,7 +1,5 @@
 #include "ConfigWindow.h"
 
-#include "ConfigHooks.h"
-#include "bass_fx.h"
 #include "platform/CreationLog.h"
 #include "platform/Dialogs.h"
 #include "platform/Paths.h"
@@ -21,11 +19,6 @@
 
 using calvoran::SettingsKey;
 using calvoran::TVrCheckLed;
-
-ConfigHooks &configHooks() {
-    static ConfigHooks hooks;
-    return hooks;
-}
 
 namespace {
 
@@ -66,7 +59,7 @@ void call(const std::function<void(bool)> &f, bool v) {
 
 } // namespace
 
-TForm5::TForm5(QWidget *parent) : QWidget(parent, Qt::Tool) {
+TForm5::TForm5(ConfigLinks links, QWidget *parent) : QWidget(parent, Qt::Tool), links_(std::move(links)) {
     calvoran::noteCreated("TForm5");
     setWindowTitle(QStringLiteral("Configuration"));
     setFixedSize(kClientWidth, kClientHeight);
@@ -141,13 +134,12 @@ TForm5::TForm5(QWidget *parent) : QWidget(parent, Qt::Tool) {
     auto *slow = new QLabel(QStringLiteral("Slow PC"), p2);
     slow->setAlignment(Qt::AlignRight);
     slow->setGeometry(kPageWidth - 90, 50, 80, 16);
-    connect(TrackBar1, &QSlider::valueChanged, this, [](int v) {
-        if (configHooks().setLevelTimerInterval)
-            configHooks().setLevelTimerInterval(static_cast<unsigned>(v));
+    connect(TrackBar1, &QSlider::valueChanged, this, [this](int v) {
+        if (links_.setLevelTimerInterval) links_.setLevelTimerInterval(static_cast<unsigned>(v));
     });
     CheckBox5 = makeSwitch(p2, "CheckBox5", QStringLiteral("Enable VU meters"), 10, 80);
     CheckBox5->setOnChange([this] {
-        call(configHooks().setLevelTimerEnabled, CheckBox5->Checked());
+        call(links_.setLevelTimerEnabled, CheckBox5->Checked());
         SettingsKey::writeInteger(QStringLiteral("VUEnabled"), CheckBox5->Checked() ? 1 : 0);
     });
 
@@ -160,21 +152,20 @@ TForm5::TForm5(QWidget *parent) : QWidget(parent, Qt::Tool) {
     Syst->setOnChange([this] {
         if (Syst->Checked()) {
             SettingsKey::writeInteger(QStringLiteral("Systray"), 1);
-            call(configHooks().setTrayIcon, true);
+            call(links_.setTrayIcon, true);
         } else {
-            call(configHooks().setTrayIcon, false);
+            call(links_.setTrayIcon, false);
             SettingsKey::writeInteger(QStringLiteral("Systray"), 0);
         }
     });
 
     // Pages 4 and 5: looks that last until the program ends.
     VrCheckLed6 = makeSwitch(page(4), "VrCheckLed6", QStringLiteral("Songtitle back leds visible"), 10, 24);
-    VrCheckLed6->setOnChange([this] { call(configHooks().setTitleLedsVisible, VrCheckLed6->Checked()); });
+    VrCheckLed6->setOnChange([this] { call(links_.setTitleLedsVisible, VrCheckLed6->Checked()); });
     VrCheckLed7 = makeSwitch(page(5), "VrCheckLed7", QStringLiteral("Flat Scrollbars"), 10, 24);
-    VrCheckLed7->setOnChange(
-        [this] { call(configHooks().setPlaylistFlatScrollBars, VrCheckLed7->Checked()); });
+    VrCheckLed7->setOnChange([this] { call(links_.setPlaylistFlatScrollBars, VrCheckLed7->Checked()); });
     VrCheckLed8 = makeSwitch(page(5), "VrCheckLed8", QStringLiteral("Show Gridlines"), 10, 48);
-    VrCheckLed8->setOnChange([this] { call(configHooks().setPlaylistGridLines, VrCheckLed8->Checked()); });
+    VrCheckLed8->setOnChange([this] { call(links_.setPlaylistGridLines, VrCheckLed8->Checked()); });
 
     // Page 6: the skin chooser.
     QGroupBox *p6 = page(6);
@@ -265,13 +256,8 @@ TVrCheckLed *TForm5::effectSwitch(QWidget *pageBox, const char *name, const QStr
     const int y = 18 + (row % 6) * 23;
     TVrCheckLed *led = makeSwitch(pageBox, name, caption, x, y);
     led->resize(108, 20);
-    led->setOnChange([led, effect] {
-        const uint32_t channel = configHooks().currentChannel ? configHooks().currentChannel() : 0;
-        // The result is ignored: with no stream the switch still shows what was asked for.
-        if (led->Checked())
-            BASS_FX_DSP_Set(channel, effect, 1);
-        else
-            BASS_FX_DSP_Remove(channel, effect);
+    led->setOnChange([this, led, effect] {
+        if (links_.setEffect) links_.setEffect(effect, led->Checked());
     });
     return led;
 }
@@ -306,7 +292,7 @@ void TForm5::readSettings() {
 void TForm5::Button1Click() {
     filling_ = true;
     ComboBox1->clear();
-    if (configHooks().listSkins) ComboBox1->addItems(configHooks().listSkins());
+    if (links_.listSkins) ComboBox1->addItems(links_.listSkins());
     if (ComboBox1->count() > 0) ComboBox1->setCurrentIndex(0);
     filling_ = false;
 }
@@ -314,7 +300,7 @@ void TForm5::Button1Click() {
 void TForm5::ComboBox1Change() {
     const QString name = ComboBox1->currentText();
     try {
-        if (configHooks().applySkin) configHooks().applySkin(name);
+        if (links_.applySkin) links_.applySkin(name);
     } catch (const std::exception &e) {
         // The command stops at the failing step, as any command does.
         calvoran::showError(QString::fromLocal8Bit(e.what()));

@@ -1,4 +1,6 @@
 #pragma once
+#include "ConfigLinks.h"
+
 #include <QWidget>
 #include <array>
 
@@ -20,7 +22,7 @@ class TVrLabel;
 class TForm5 : public QWidget {
     Q_OBJECT
 public:
-    explicit TForm5(QWidget *parent = nullptr);
+    explicit TForm5(ConfigLinks links = {}, QWidget *parent = nullptr);
     ~TForm5() override;
 
     // The page tree and the eight pages (index 1..8; 0 is unused).
@@ -70,6 +72,7 @@ private:
     QTreeWidgetItem *addNode(QTreeWidgetItem *parent, const QString &caption, int page);
     void readSettings();
 
+    ConfigLinks links_;
     QString programFolder_;
     QStringList pluginPaths_;
     bool systray_ = false;

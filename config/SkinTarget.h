@@ -14,8 +14,8 @@ enum class SkinControl { PlButton, PrevBtn, PlayBtn, StopBtn, NextBtn, VrDisplay
 // then AddBtn, Delbtn and SaveBtn on the playlist window.
 enum class SkinButton { PlButton, PrevBtn, PlayBtn, StopBtn, NextBtn, AddBtn, Delbtn, SaveBtn };
 
-// What the skin loader changes. The main window implements it (reaching the playlist window's
-// buttons through Form2); tests implement it with a recorder. The loader never keeps a reference.
+// What the skin loader changes. The main window implements it (passing the playlist window's
+// buttons on); tests implement it with a recorder. The loader never keeps a reference.
 class SkinTarget {
 public:
     virtual ~SkinTarget() = default;

@@ -1,15 +1,18 @@
 #pragma once
 #include <QString>
 
+class QObject;
 class QPoint;
+class Tid32;
 
 namespace calvoran {
 
+class PlaybackEngine;
 class TVrTimer;
 
-// What the engine and the playlist window need of the main window: its title matrix, level bars,
-// time label and position bar, its two playback timers, its CurrentIndex and its pop-up menu. The
-// main window implements it; tests implement it with a recorder.
+// What the engine's start and stop show in the main window: its title matrix, level bars, time
+// label and position bar, its two playback timers, and what the playlist window asks of it. The main
+// window implements it; tests implement it with a recorder.
 class EngineDisplays {
 public:
     virtual ~EngineDisplays() = default;
@@ -32,4 +35,14 @@ public:
     virtual void popupMainMenu(const QPoint &globalPos) = 0;
 };
 
+// Shows the engine's starts and stops on the displays for as long as context lives: a start shows
+// its title, sets the position bar's range and runs Timer2 and tt1; a stop halts them and resets
+// the bars, the time and the position.
+void showEngineOn(PlaybackEngine &engine, EngineDisplays &displays, QObject *context);
+
+} // namespace calvoran
+
+namespace calvoran {
+// The ID3 information window's boxes show the fields of the file whose tag the engine read last.
+void showTagsIn(PlaybackEngine &engine, Tid32 &window);
 } // namespace calvoran

@@ -1,8 +1,6 @@
 #include "EqualizerWindow.h"
 
-#include "app/Forms.h"
-#include "bass.h"
-#include "engine/PlaylistWindow.h"
+#include "PlaybackEngine.h"
 #include "platform/CreationLog.h"
 #include "widgets/TVrSlider.h"
 
@@ -10,43 +8,8 @@
 #include <QGroupBox>
 #include <QLabel>
 
-namespace {
-
-constexpr int kEqualizerDsp = 5;
-constexpr float kBandwidthOctaves = 2.5F;
-constexpr float kCentres[3] = {125.0F, 1000.0F, 8000.0F};
-
-std::function<uint32_t()> &channelSource() {
-    static std::function<uint32_t()> source = [] { return Form2 ? Form2->CurrentChannel : 0U; };
-    return source;
-}
-
-uint32_t currentChannel() {
-    return channelSource() ? channelSource()() : 0;
-}
-
-// The program-wide record SetEqBandGain works through.
-EqBandParams g_eqParams{};
-
-// Kept from the attribute read; nothing else reads them.
-DWORD g_eqVolume = 0;
-int g_eqPan = 0;
-
-} // namespace
-
-void Teq2::setChannelSource(std::function<uint32_t()> source) {
-    channelSource() = source ? std::move(source) : [] { return Form2 ? Form2->CurrentChannel : 0U; };
-}
-
-void SetEqBandGain(int band, int position) {
-    const DWORD channel = currentChannel();
-    g_eqParams.band = band;
-    BASS_FX_DSP_GetParameters(channel, kEqualizerDsp, &g_eqParams);
-    g_eqParams.gain = static_cast<float>(10 - position);
-    BASS_FX_DSP_SetParameters(channel, kEqualizerDsp, &g_eqParams);
-}
-
-Teq2::Teq2(QWidget *parent) : QWidget(parent, Qt::Tool | Qt::MSWindowsFixedSizeDialogHint) {
+Teq2::Teq2(calvoran::PlaybackEngine &engine, QWidget *parent)
+    : QWidget(parent, Qt::Tool | Qt::MSWindowsFixedSizeDialogHint), engine_(engine) {
     calvoran::noteCreated("Teq2");
     setWindowTitle(QStringLiteral("Calvoran Equalizer"));
     setFixedSize(174, 179);
@@ -104,38 +67,16 @@ Teq2::Teq2(QWidget *parent) : QWidget(parent, Qt::Tool | Qt::MSWindowsFixedSizeD
 }
 
 void Teq2::vsEQBASSChange() {
-    SetEqBandGain(0, vsEQBASS->Position());
+    engine_.SetEqBandGain(0, vsEQBASS->Position());
 }
 void Teq2::vsEQMIDChange() {
-    SetEqBandGain(1, vsEQMID->Position());
+    engine_.SetEqBandGain(1, vsEQMID->Position());
 }
 void Teq2::vsEQTREBLEChange() {
-    SetEqBandGain(2, vsEQTREBLE->Position());
+    engine_.SetEqBandGain(2, vsEQTREBLE->Position());
 }
 
 void Teq2::chkEqualizerClick() {
-    const DWORD channel = currentChannel();
-    if (!chkEqualizer->isChecked()) {
-        BASS_FX_DSP_Remove(channel, kEqualizerDsp);
-        return;
-    }
-    DWORD freq = 0;
-    BASS_ChannelGetAttributes(channel, &freq, &g_eqVolume, &g_eqPan);
-    for (int i = 0; i < 3; ++i)
-        BASS_FX_DSP_Set(channel, kEqualizerDsp, 0);
-    params_.band = 0;
-    params_.sampleRate = freq;
-    params_.bandwidth = kBandwidthOctaves;
-    params_.q = 0.0F;
-    params_.centre = kCentres[0];
-    params_.gain = 0.0F;
-    BASS_FX_DSP_SetParameters(channel, kEqualizerDsp, &params_);
-    for (int band = 1; band < 3; ++band) {
-        params_.band = band;
-        params_.centre = kCentres[band];
-        BASS_FX_DSP_SetParameters(channel, kEqualizerDsp, &params_);
-    }
-    vsEQBASSChange();
-    vsEQMIDChange();
-    vsEQTREBLEChange();
+    // Switching on attaches the bands flat and then gives each its slider's gain.
+    engine_.setEqualizer(chkEqualizer->isChecked());
 }

@@ -1,24 +1,21 @@
 #pragma once
-#include "bass_fx.h"
-
 #include <QWidget>
-#include <cstdint>
-#include <functional>
 
 class QCheckBox;
 class QGroupBox;
 class QLabel;
 
 namespace calvoran {
+class PlaybackEngine;
 class TVrSlider;
-}
+} // namespace calvoran
 
-// The three-band equaliser window. Switching it on attaches the peaking equaliser to the stream
-// that plays at that moment; a later stream plays without it until it is switched off and on again.
+// The three-band equaliser window. Switched on, the equaliser with the sliders' gains applies to the
+// playing channel and to every one that plays after, until it is switched off.
 class Teq2 : public QWidget {
     Q_OBJECT
 public:
-    explicit Teq2(QWidget *parent = nullptr);
+    explicit Teq2(calvoran::PlaybackEngine &engine, QWidget *parent = nullptr);
 
     QCheckBox *chkEqualizer;
     QGroupBox *GroupBox1, *GroupBox2, *GroupBox3;
@@ -30,12 +27,6 @@ public:
     void vsEQMIDChange();
     void vsEQTREBLEChange();
 
-    // The channel the equaliser acts on (the engine's CurrentChannel); tests set their own.
-    static void setChannelSource(std::function<uint32_t()> source);
-
 private:
-    EqBandParams params_{}; // the window's record, used when switching on
+    calvoran::PlaybackEngine &engine_;
 };
-
-// Sets one band's gain from a slider position on the current channel: top (0) is +10 dB.
-void SetEqBandGain(int band, int position);

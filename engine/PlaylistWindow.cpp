@@ -2,17 +2,14 @@
 
 #include "EngineDisplays.h"
 #include "FileDialogs.h"
-#include "PlaylistTagReader.h"
-#include "TagInfo.h"
-#include "bass_fx.h"
+#include "PlaybackEngine.h"
+#include "PlaylistModel.h"
 #include "model/M3uFormat.h"
 #include "model/PlaylistRules.h"
 #include "platform/CreationLog.h"
 #include "platform/Dialogs.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
-#include "tags/id3.h"
-#include "tags/id3v2.h"
 #include "widgets/TVrTimer.h"
 
 #include <QApplication>
@@ -30,11 +27,13 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolButton>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QUrl>
 #include <cmath>
 
 using calvoran::EngineDisplays;
+using calvoran::PlaybackEngine;
+using calvoran::PlaylistModel;
 using calvoran::TVrTimer;
 
 namespace {
@@ -51,7 +50,6 @@ constexpr int kLogoWidth = 81;
 constexpr int kLogoHeight = 28;
 constexpr int kTitleMinWidth = 150;
 constexpr int kLevelInterval = 30;
-constexpr int kModuleNameMax = 255;
 
 const QString kAddFilter = QStringLiteral(
     "Calvoran Playable Files|*.mp1;*.mp2;*.mp3;*.mod;*.xm;*.mtm;*.s3m;*.ogg;*.wav|File streams|"
@@ -76,26 +74,11 @@ public:
     void popupMainMenu(const QPoint &) override {}
 };
 
-void enableTimer(TVrTimer *timer, bool on) {
-    if (timer) timer->setEnabled(on);
-}
-
-QByteArray fileArg(const QString &path) {
-    return QFile::encodeName(path);
-}
-
-QString minutesSeconds(float seconds) {
-    const int minutes = static_cast<int>(seconds / 60);
-    const int rest = static_cast<int>(seconds - static_cast<float>(minutes) * 60);
-    return QString::number(minutes) + ':' + QString::number(rest);
-}
-
 } // namespace
 
-TForm2::TForm2(QWidget *parent) : TForm2(calvoran::EngineSetup{}, parent) {}
-
-TForm2::TForm2(const calvoran::EngineSetup &setup, QWidget *parent)
-    : QWidget(parent, Qt::Tool), displays_(setup.displays), id3Window_(setup.id3Window),
+TForm2::TForm2(PlaybackEngine &engine, PlaylistModel &playlist, const calvoran::EngineSetup &setup,
+               QWidget *parent)
+    : QWidget(parent, Qt::Tool), engine_(engine), playlist_(playlist), displays_(setup.displays),
       timer1_(std::make_unique<TVrTimer>()) {
     calvoran::noteCreated("TForm2");
     if (!displays_) {
@@ -118,20 +101,31 @@ TForm2::TForm2(const calvoran::EngineSetup &setup, QWidget *parent)
     timer1_->setInterval(kLevelInterval);
     timer1_->setOnTimer([this] { Timer1Timer(); });
 
+    connect(&engine_, &PlaybackEngine::trackStarted, this, [this](const calvoran::TrackStart &start) {
+        setStatus(0, start.totalText);
+        timer1_->setEnabled(true);
+    });
+    connect(&engine_, &PlaybackEngine::stopped, this, [this] {
+        timer1_->setEnabled(false);
+        setStatus(1, QStringLiteral("Played: 0:0"));
+    });
+    // The engine's error box belongs to this window.
+    connect(&engine_, &PlaybackEngine::engineError, this, [this](const QString &text) {
+        calvoran::messageBox(this, text, QStringLiteral("Error"), calvoran::MsgIcon::Error);
+    });
+
     initialiseEngine(setup);
 }
 
 TForm2::~TForm2() {
     timer1_->setEnabled(false);
-    BASS_Free();
-    BASS_FX_Free();
 }
 
 void TForm2::buildControls() {
-    list_ = new QTreeWidget(this);
-    list_->setColumnCount(2);
-    list_->setHeaderLabels({QStringLiteral("Title"), QStringLiteral("Filename")});
+    list_ = new QTreeView(this);
+    list_->setModel(&playlist_);
     list_->setRootIsDecorated(false);
+    list_->setItemsExpandable(false);
     list_->setUniformRowHeights(true);
     list_->setSelectionBehavior(QAbstractItemView::SelectRows);
     list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -140,7 +134,7 @@ void TForm2::buildControls() {
     list_->setCursor(Qt::PointingHandCursor);
     list_->setMouseTracking(true);
     list_->setFont(QFont(QStringLiteral("Arial"), 8));
-    list_->setStyleSheet(QStringLiteral("QTreeWidget { color: blue; } QTreeWidget::item:hover { "
+    list_->setStyleSheet(QStringLiteral("QTreeView { color: blue; } QTreeView::item:hover { "
                                         "text-decoration: underline; }"));
     QPalette listPal = list_->palette();
     // The selection stays visible when the list loses focus.
@@ -223,23 +217,11 @@ void TForm2::buildControls() {
 }
 
 void TForm2::initialiseEngine(const calvoran::EngineSetup &setup) {
-    const DWORD version = setup.version ? setup.version() : BASS_GetVersion();
-    if (version != 2) {
-        ShowEngineError(QStringLiteral("BASS version 2.0 was not loaded"));
-        return;
-    }
-    engineReady_ = true;
-    if (!BASS_Init(1, 44100, displays_->use3D() ? BASS_DEVICE_3D : 0, nullptr, nullptr))
-        ShowEngineError(QStringLiteral("Can't initialize digital sound system"));
-    BASS_Start();
-    BASS_SetVolume(static_cast<DWORD>(displays_->volumePosition()));
-    StopPlayback();
+    if (!engine_.Initialise(displays_->volumePosition(), displays_->use3D())) return;
 
     const QString commandFile = displays_->GetCMDLineFile(setup.commandLine);
-    if (calvoran::PlaylistRules::isCommandLineMp3(commandFile)) {
-        LoadTagInfo(commandFile);
-        AppendEntry(EntryCaption(EntryCount()), QFileInfo(commandFile).absoluteFilePath());
-    }
+    if (calvoran::PlaylistRules::isCommandLineMp3(commandFile))
+        appendFile(commandFile, QFileInfo(commandFile).absoluteFilePath());
 
     const QString listFile = setup.playlistFile.isEmpty()
                                  ? calvoran::programFolder() + QStringLiteral("playlist.m3u")
@@ -253,6 +235,18 @@ void TForm2::initialiseEngine(const calvoran::EngineSetup &setup) {
 
 // ---- engine -------------------------------------------------------------------------------------
 
+DWORD TForm2::CurrentChannel() const {
+    return engine_.CurrentChannel();
+}
+
+DWORD TForm2::CurrentModule() const {
+    return engine_.CurrentModule();
+}
+
+bool TForm2::engineReady() const {
+    return engine_.ready();
+}
+
 void TForm2::ShowEngineError(const QString &message) {
     calvoran::messageBox(
         this, message + QStringLiteral("\r\n(error code: ") + QString::number(BASS_ErrorGetCode()) + ')',
@@ -260,166 +254,77 @@ void TForm2::ShowEngineError(const QString &message) {
 }
 
 void TForm2::PlayPath(const QString &path, int position) {
-    const HMUSIC probe = BASS_MusicLoad(FALSE, fileArg(path).constData(), 0, 0, 0, 0);
-    if (probe) {
-        // The probe only classifies; keeping it would hold a second copy of the module.
-        BASS_MusicFree(probe);
-        PlayModule(position, path);
-    } else {
-        PlayStream(path);
-    }
+    engine_.PlayPath(path, position);
 }
 
 void TForm2::PlayStream(const QString &path) {
-    LoadTagInfo(path);
-    const int selected = SelectedPosition();
-    if (selected >= 0) {
-        displays_->setTitleText(calvoran::fromAnsi(EntryCaptionAt(selected)));
-        displays_->setTitleAutoScroll(true);
-    }
-    if (BASS_ChannelIsActive(CurrentChannel) == BASS_ACTIVE_PLAYING) {
-        BASS_StreamFree(CurrentChannel);
-        BASS_MusicFree(CurrentModule);
-    }
-    CurrentChannel = BASS_StreamCreateFile(FALSE, fileArg(path).constData(), 0, 0, BASS_MP3_SETPOS);
-
-    // A file that does not open has no length; it shows 0:0 rather than the error value.
-    double seconds =
-        CurrentChannel ? BASS_ChannelBytes2Seconds(CurrentChannel, BASS_StreamGetLength(CurrentChannel)) : 0;
-    if (!(seconds >= 0)) seconds = 0;
-    displays_->setPositionMax(static_cast<int>(std::lround(seconds)));
-    setStatus(0, QStringLiteral("Total: ") + minutesSeconds(static_cast<float>(seconds)));
-
-    BASS_StreamPlay(CurrentChannel, FALSE, 0);
-    for (HFX &fx : ParamEqEffects)
-        fx = BASS_ChannelSetFX(CurrentChannel, BASS_FX_PARAMEQ);
-    enablePlaybackTimers();
+    engine_.PlayStream(path, SelectedPosition());
 }
 
 void TForm2::PlayModule(int position) {
     const int selected = SelectedPosition();
-    PlayModule(position, selected >= 0 ? EntryLocation(selected) : QString());
-}
-
-void TForm2::PlayModule(int position, const QString &path) {
-    BASS_StreamFree(CurrentChannel);
-    BASS_MusicFree(CurrentModule);
-    const int selected = SelectedPosition();
-    const QString location = selected >= 0 ? EntryLocation(selected) : path;
-    CurrentModule = BASS_MusicLoad(FALSE, fileArg(location).constData(), 0, 0, BASS_MUSIC_RAMP, 0);
-    // The timers poll CurrentChannel; with the module there they follow it to its end.
-    CurrentChannel = CurrentModule;
-    if (position >= 0 && !BASS_MusicPlay(CurrentModule)) ShowEngineError(QStringLiteral("Can't play music"));
-
-    const DWORD length = CurrentModule ? BASS_MusicGetLength(CurrentModule, FALSE) : 0;
-    setStatus(0, QStringLiteral("Total: ") + QString::number(length));
-    const char *name = CurrentModule ? BASS_MusicGetName(CurrentModule) : nullptr;
-    std::string title = name ? std::string(name) : std::string();
-    if (title.size() > kModuleNameMax) title.resize(kModuleNameMax);
-    displays_->setTitleText(calvoran::fromAnsi(title));
-
-    enablePlaybackTimers();
-    displays_->setTitleAutoScroll(true);
+    engine_.PlayModule(position, EntryLocation(selected));
 }
 
 void TForm2::StopPlayback() {
-    BASS_StreamFree(CurrentChannel);
-    BASS_MusicFree(CurrentModule);
-    enableTimer(displays_->endOfTrackTimer(), false);
-    timer1_->setEnabled(false);
-    enableTimer(displays_->positionTimer(), false);
-    displays_->setLevels(0, 0);
-    displays_->setPosition(0);
-    displays_->setTimeText(QStringLiteral("0:0"));
-    setStatus(1, QStringLiteral("Played: 0:0"));
+    engine_.StopPlayback();
 }
 
 void TForm2::Timer1Timer() {
-    if (BASS_ChannelIsActive(CurrentChannel) != BASS_ACTIVE_PLAYING) return;
-    const DWORD level = BASS_ChannelGetLevel(CurrentChannel);
+    const DWORD channel = engine_.CurrentChannel();
+    if (BASS_ChannelIsActive(channel) != BASS_ACTIVE_PLAYING) return;
+    const DWORD level = BASS_ChannelGetLevel(channel);
     displays_->setLevels(static_cast<int>(level & 0xFFFF), static_cast<int>(level >> 16));
 }
 
-void TForm2::enablePlaybackTimers() {
-    timer1_->setEnabled(true);
-    enableTimer(displays_->endOfTrackTimer(), true);
-    enableTimer(displays_->positionTimer(), true);
-}
-
 double TForm2::MeasureSeconds(const QString &path) {
-    // Decode-only: measuring must not start or disturb playback.
-    const HSTREAM stream = BASS_StreamCreateFile(FALSE, fileArg(path).constData(), 0, 0, BASS_STREAM_DECODE);
-    if (!stream) return -1;
-    const double seconds = BASS_ChannelBytes2Seconds(stream, BASS_StreamGetLength(stream));
-    BASS_StreamFree(stream);
-    return seconds;
+    return PlaybackEngine::MeasureSeconds(path);
 }
 
 // ---- entries ------------------------------------------------------------------------------------
 
-void TForm2::LoadTagInfo(const QString &path) {
-    writeTagFields(path, {});
-    if (!PlaylistTagReader) {
-        Tid3v2tag reader;
-        writeTagFields(path, calvoran::TagInfo::read(reader, path));
-        return;
-    }
-    writeTagFields(path, calvoran::TagInfo::read(*PlaylistTagReader, path));
+calvoran::TagFields TForm2::LoadTagInfo(const QString &path) {
+    return engine_.LoadTagInfo(path);
 }
 
-void TForm2::writeTagFields(const QString &path, const calvoran::TagFields &fields) {
-    lastTags_ = fields;
-    if (id3Window_)
-        id3Window_->setFields(path, {fields.Title, fields.Artist, fields.Album, fields.Year, fields.Genre,
-                                     fields.Track, fields.Comment});
-}
-
-calvoran::TagFields TForm2::readTagFields() const {
-    if (!id3Window_) return lastTags_;
-    // The caption is read back from the boxes, as every other part that titles entries does.
-    const Tid32::Fields f = id3Window_->fields();
-    return {f.Title, f.Artist, f.Album, f.Year, f.Genre, f.Comment, f.Track};
-}
-
-std::string TForm2::EntryCaption(int position) const {
-    const calvoran::TagFields fields = readTagFields();
+std::string TForm2::EntryCaption(int position, const calvoran::TagFields &fields) {
     return calvoran::PlaylistRules::entryCaption(position, fields.Artist, fields.Title);
 }
 
+void TForm2::appendFile(const QString &path, const QString &location) {
+    const calvoran::TagFields fields = LoadTagInfo(path);
+    AppendEntry(EntryCaption(EntryCount(), fields), location);
+}
+
 void TForm2::AppendEntry(const std::string &caption, const QString &location, bool withIcon) {
-    auto *item = new QTreeWidgetItem(list_, {calvoran::fromAnsi(caption), location});
-    if (withIcon) item->setIcon(0, style()->standardIcon(QStyle::SP_MediaPlay));
+    playlist_.append({caption, location, withIcon ? 9 : -1});
 }
 
 int TForm2::EntryCount() const {
-    return list_->topLevelItemCount();
+    return playlist_.count();
 }
 
 int TForm2::SelectedPosition() const {
     int lowest = -1;
-    for (QTreeWidgetItem *item : list_->selectedItems()) {
-        const int index = list_->indexOfTopLevelItem(item);
-        if (lowest < 0 || index < lowest) lowest = index;
-    }
+    for (const QModelIndex &index : list_->selectionModel()->selectedRows())
+        if (lowest < 0 || index.row() < lowest) lowest = index.row();
     return lowest;
 }
 
 void TForm2::SelectPosition(int position) {
-    QTreeWidgetItem *item = list_->topLevelItem(position);
     list_->clearSelection();
-    if (!item) return;
-    item->setSelected(true);
-    list_->setCurrentItem(item, 0, QItemSelectionModel::NoUpdate);
+    if (!playlist_.contains(position)) return;
+    const QModelIndex index = playlist_.index(position, 0);
+    list_->selectionModel()->select(index, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    list_->selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
 }
 
 QString TForm2::EntryLocation(int position) const {
-    const QTreeWidgetItem *item = list_->topLevelItem(position);
-    return item ? item->text(1) : QString();
+    return playlist_.location(position);
 }
 
 std::string TForm2::EntryCaptionAt(int position) const {
-    const QTreeWidgetItem *item = list_->topLevelItem(position);
-    return item ? calvoran::toAnsi(item->text(0)) : std::string();
+    return playlist_.caption(position);
 }
 
 void TForm2::ScrollBy(int pixels) {
@@ -445,8 +350,7 @@ void TForm2::AddFile1Click() {
         {calvoran::FileDialogRequest::Kind::Open, QStringLiteral("Add File to Playlist"), kAddFilter, {}});
     if (chosen.isEmpty()) return;
     repaint();
-    LoadTagInfo(chosen);
-    AppendEntry(EntryCaption(EntryCount()), QFileInfo(chosen).absoluteFilePath());
+    appendFile(chosen, QFileInfo(chosen).absoluteFilePath());
     QCoreApplication::processEvents();
 }
 
@@ -465,8 +369,7 @@ void TForm2::FilesDropped(const QStringList &fileNames) {
                                  QStringLiteral("Error"), calvoran::MsgIcon::Error);
             continue;
         }
-        LoadTagInfo(name);
-        AppendEntry(EntryCaption(EntryCount()), name);
+        appendFile(name, name);
     }
     QCoreApplication::processEvents();
 }
@@ -477,15 +380,24 @@ void TForm2::list1dbl() {
     StopPlayback();
     displays_->setCurrentIndex(selected);
     PlayPath(EntryLocation(selected), selected);
-    enableTimer(displays_->endOfTrackTimer(), true);
 }
 
 void TForm2::RemoveSelected1Click() {
-    qDeleteAll(list_->selectedItems());
+    std::vector<int> rows;
+    for (const QModelIndex &index : list_->selectionModel()->selectedRows())
+        rows.push_back(index.row());
+    playlist_.remove(std::move(rows));
 }
 
 void TForm2::RemoveAll1Click() {
-    list_->clear();
+    playlist_.clear();
+}
+
+void TForm2::setButtonGlyph(Button button, const QImage &frame) {
+    QToolButton *b = button == Button::Add ? addBtn_ : button == Button::Delete ? delBtn_ : saveBtn_;
+    b->setIcon(QIcon(QPixmap::fromImage(frame)));
+    b->setIconSize(frame.size());
+    b->setToolButtonStyle(Qt::ToolButtonIconOnly);
 }
 
 void TForm2::FormResize() {
@@ -563,17 +475,13 @@ void TForm2::writeFile(const QString &fileName, bool withContent) {
     for (int i = 0; i < EntryCount(); ++i)
         entries.push_back({EntryCaptionAt(i), EntryLocation(i)});
 
-    // The list is written at close, after the library was released; measuring then needs it back,
-    // on the silent device, or every length would be the failure value.
-    BASS_ChannelIsActive(0);
-    const bool borrowLibrary = withContent && BASS_ErrorGetCode() == BASS_ERROR_INIT;
-    if (borrowLibrary) BASS_Init(0, 44100, 0, nullptr, nullptr);
-
     QApplication::setOverrideCursor(Qt::WaitCursor);
     repaint();
-    const auto result =
-        calvoran::M3uFormat::writeFile(fileName, entries, &TForm2::MeasureSeconds, withContent);
-    if (borrowLibrary) BASS_Free();
+    auto result = calvoran::M3uFormat::WriteResult::Ok;
+    engine_.whileMeasuring([&] {
+        result =
+            calvoran::M3uFormat::writeFile(fileName, entries, &PlaybackEngine::MeasureSeconds, withContent);
+    });
     QCoreApplication::processEvents();
     QApplication::restoreOverrideCursor();
     // A write that failed half-way is reported too: the old file is still there, the new one is not.
@@ -613,16 +521,11 @@ bool TForm2::ReadPlaylistFile(const QString &fileName) {
     const calvoran::M3uContent content = calvoran::M3uFormat::parse(file.readAll());
     // A title without a location at its index is left out: it names nothing to play.
     const size_t count = std::min(content.titles.size(), content.locations.size());
-    QList<QTreeWidgetItem *> items;
-    items.reserve(static_cast<qsizetype>(count));
-    const QIcon icon = style()->standardIcon(QStyle::SP_MediaPlay);
-    for (size_t i = 0; i < count; ++i) {
-        auto *item = new QTreeWidgetItem(
-            {calvoran::fromAnsi(content.titles[i]), NormalizeLocation(content.locations[i])});
-        item->setIcon(0, icon);
-        items.push_back(item);
-    }
-    list_->addTopLevelItems(items);
+    std::vector<calvoran::PlaylistEntry> entries;
+    entries.reserve(count);
+    for (size_t i = 0; i < count; ++i)
+        entries.push_back({content.titles[i], NormalizeLocation(content.locations[i])});
+    playlist_.appendAll(std::move(entries));
     QCoreApplication::processEvents();
     return true;
 }

@@ -10,45 +10,47 @@
 #include <memory>
 #include <string>
 
+class QImage;
 class QLabel;
 class QMenu;
 class QStatusBar;
 class QToolButton;
-class QTreeWidget;
+class QTreeView;
 
 namespace calvoran {
 class EngineDisplays;
+class PlaybackEngine;
+class PlaylistModel;
 class TVrTimer;
 } // namespace calvoran
 
-// The playlist window, and the audio engine that plays its entries.
+// The playlist window: a view of the playlist model, its menus and status bar, and the level timer.
+// Playing goes through the engine.
 class TForm2 : public QWidget {
     Q_OBJECT
 public:
-    explicit TForm2(QWidget *parent = nullptr);
-    explicit TForm2(const calvoran::EngineSetup &setup, QWidget *parent = nullptr);
+    TForm2(calvoran::PlaybackEngine &engine, calvoran::PlaylistModel &playlist,
+           const calvoran::EngineSetup &setup, QWidget *parent = nullptr);
     ~TForm2() override;
 
-    // Engine state, read by every part that touches audio.
-    DWORD CurrentChannel = 0;
-    DWORD CurrentModule = 0;
-    std::array<HFX, 3> ParamEqEffects{};
+    calvoran::PlaybackEngine &engine() const { return engine_; }
+    calvoran::PlaylistModel &playlist() const { return playlist_; }
+    DWORD CurrentChannel() const;
+    DWORD CurrentModule() const;
 
     void PlayPath(const QString &path, int position);
     void PlayStream(const QString &path);
     void PlayModule(int position);
-    // As above; path is used when no entry is selected.
-    void PlayModule(int position, const QString &path);
     void StopPlayback();
     void ShowEngineError(const QString &message);
     void Timer1Timer();
     calvoran::TVrTimer *Timer1() const { return timer1_.get(); }
-    bool engineReady() const { return engineReady_; }
+    bool engineReady() const;
 
     // Entries.
-    void LoadTagInfo(const QString &path);
-    // The caption of a new entry at position, from the tag fields LoadTagInfo left.
-    std::string EntryCaption(int position) const;
+    calvoran::TagFields LoadTagInfo(const QString &path);
+    // The caption of a new entry at position from a file's tag fields.
+    static std::string EntryCaption(int position, const calvoran::TagFields &fields);
     void AppendEntry(const std::string &caption, const QString &location, bool withIcon = true);
     int EntryCount() const;
     int SelectedPosition() const; // -1 when nothing is selected
@@ -82,8 +84,11 @@ public:
     // Windows of other parts, opened from the Add menu.
     void setOnAddDirectory(std::function<void()> handler) { onAddDirectory_ = std::move(handler); }
     void setOnAddStream(std::function<void()> handler) { onAddStream_ = std::move(handler); }
+    // The skin's pictures for the add, delete and save buttons.
+    enum class Button { Add, Delete, Save };
+    void setButtonGlyph(Button button, const QImage &frame);
 
-    QTreeWidget *ListView1() const { return list_; }
+    QTreeView *ListView1() const { return list_; }
     QMenu *PopupMenu1() const { return popup1_; }
     QMenu *PopupMenu2() const { return popup2_; }
     QMenu *PopupMenu3() const { return popup3_; }
@@ -99,21 +104,18 @@ private:
     void buildControls();
     void initialiseEngine(const calvoran::EngineSetup &setup);
     void setStatus(int panel, const QString &text);
-    void enablePlaybackTimers();
-    void writeTagFields(const QString &path, const calvoran::TagFields &fields);
-    calvoran::TagFields readTagFields() const;
     void writeFile(const QString &fileName, bool withContent);
+    void appendFile(const QString &path, const QString &location);
 
+    calvoran::PlaybackEngine &engine_;
+    calvoran::PlaylistModel &playlist_;
     calvoran::EngineDisplays *displays_;
     std::unique_ptr<calvoran::EngineDisplays> ownDisplays_;
-    Tid32 *id3Window_ = nullptr;
-    calvoran::TagFields lastTags_;
     std::unique_ptr<calvoran::TVrTimer> timer1_;
-    bool engineReady_ = false;
     std::function<void()> onAddDirectory_;
     std::function<void()> onAddStream_;
 
-    QTreeWidget *list_ = nullptr;
+    QTreeView *list_ = nullptr;
     QToolButton *addBtn_ = nullptr;
     QToolButton *delBtn_ = nullptr;
     QToolButton *saveBtn_ = nullptr;

@@ -6,13 +6,14 @@
 #include "Program.h"
 #include "SkinArt.h"
 #include "bass.h"
-#include "config/ConfigHooks.h"
+#include "config/ConfigWindow.h"
 #include "config/SkinLoader.h"
 #include "engine/PlaylistWindow.h"
 #include "fixtures/Fixtures.h"
 #include "platform/Dialogs.h"
 #include "platform/SettingsKey.h"
 #include "platform/TrayIcon.h"
+#include "support/PlayerCore.h"
 #include "support/TempHome.h"
 #include "widgets/TVrBitmapButton.h"
 #include "widgets/TVrDisplay.h"
@@ -24,6 +25,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
@@ -39,7 +41,7 @@ using calvoran::SettingsKey;
 namespace {
 
 bool playing() {
-    return BASS_ChannelIsActive(Form2->CurrentChannel) == BASS_ACTIVE_PLAYING;
+    return BASS_ChannelIsActive(Form2->CurrentChannel()) == BASS_ACTIVE_PLAYING;
 }
 
 // Waits without running the event loop, so the window's own timers cannot step in.
@@ -54,7 +56,7 @@ bool waitUntil(const std::function<bool()> &done, int ms) {
 }
 
 double heardSeconds() {
-    const DWORD ch = Form2->CurrentChannel;
+    const DWORD ch = Form2->CurrentChannel();
     return BASS_ChannelBytes2Seconds(ch, BASS_ChannelGetPosition(ch));
 }
 
@@ -75,12 +77,14 @@ protected:
         list.write(m3u.data(), static_cast<qint64>(m3u.size()));
         list.close();
 
-        form1 = std::make_unique<TForm1>();
+        core = std::make_unique<PlayerCore>();
+        form1 = std::make_unique<TForm1>(core->engine, core->playlist);
         Form1 = form1.get();
         calvoran::EngineSetup setup;
         setup.displays = form1.get();
-        form2 = std::make_unique<TForm2>(setup);
+        form2 = std::make_unique<TForm2>(core->engine, core->playlist, setup);
         Form2 = form2.get();
+        form1->setPeers({form2.get()});
         ASSERT_EQ(Form2->EntryCount(), static_cast<int>(seconds.size()));
     }
     void TearDown() override {
@@ -92,6 +96,7 @@ protected:
         form2.reset();
         Form1 = nullptr;
         form1.reset();
+        core.reset();
         calvoran::setMessageRecorder(nullptr);
     }
     void play(int position) {
@@ -101,6 +106,7 @@ protected:
     }
 
     TempHome home;
+    std::unique_ptr<PlayerCore> core;
     std::unique_ptr<TForm1> form1;
     std::unique_ptr<TForm2> form2;
     std::vector<calvoran::RecordedMessage> messages;
@@ -132,17 +138,17 @@ TEST_F(MainWindowTest, PlayTakesTheSelectionAndStartsTheTimers) {
 TEST_F(MainWindowTest, NextOnTheLastAndPreviousOnTheFirstDoNothing) {
     start({2, 2, 2});
     play(2);
-    const DWORD channel = Form2->CurrentChannel;
+    const DWORD channel = Form2->CurrentChannel();
     form1->NextBtnClick();
     EXPECT_EQ(form1->CurrentIndex, 2);
-    EXPECT_EQ(Form2->CurrentChannel, channel);
+    EXPECT_EQ(Form2->CurrentChannel(), channel);
     EXPECT_TRUE(playing());
 
     play(0);
-    const DWORD first = Form2->CurrentChannel;
+    const DWORD first = Form2->CurrentChannel();
     form1->PrevBtnClick();
     EXPECT_EQ(form1->CurrentIndex, 0);
-    EXPECT_EQ(Form2->CurrentChannel, first);
+    EXPECT_EQ(Form2->CurrentChannel(), first);
     EXPECT_TRUE(playing());
 
     form1->NextBtnClick();
@@ -216,11 +222,11 @@ TEST_F(MainWindowTest, RepeatPlaysAOneEntryListAgainAndAgain) {
     ASSERT_TRUE(form1->Repeat());
     play(0);
     for (int round = 0; round < 2; ++round) {
-        const DWORD before = Form2->CurrentChannel;
+        const DWORD before = Form2->CurrentChannel();
         ASSERT_TRUE(waitUntil([] { return !playing(); }, 3000));
         form1->Timer2Timer();
         EXPECT_TRUE(playing()) << "round " << round;
-        EXPECT_NE(Form2->CurrentChannel, before);
+        EXPECT_NE(Form2->CurrentChannel(), before);
         EXPECT_EQ(form1->CurrentIndex, 0);
     }
 }
@@ -419,8 +425,11 @@ TEST(MainWindowStartUp, FirstStartTakesTheFirstSkinAndTheChooserReshapesTheWindo
         if (!Form1 || !calvoran::programRunning()) return;
         startSize = Form1->size();
         startPicture = Form1->backgroundSize();
-        listed = configHooks().listSkins();
-        configHooks().applySkin(QStringLiteral("Daylight"));
+        // The user lists the skins on the configuration page and picks one.
+        Form5->Button1Click();
+        for (int i = 0; i < Form5->ComboBox1->count(); ++i)
+            listed << Form5->ComboBox1->itemText(i);
+        Form5->ComboBox1->setCurrentText(QStringLiteral("Daylight"));
         chosenSize = Form1->size();
         chosenMask = Form1->mask().boundingRect().size();
         Form1->close();

@@ -3,10 +3,10 @@
 #include "EqualizerWindow.h"
 #include "bass.h"
 #include "bass_fx.h"
-#include "config/ConfigHooks.h"
 #include "fixtures/Fixtures.h"
 #include "platform/Dialogs.h"
 #include "platform/SettingsKey.h"
+#include "support/PlayerCore.h"
 #include "support/TempHome.h"
 #include "widgets/TVrCheckLed.h"
 #include "widgets/TVrSlider.h"
@@ -35,8 +35,7 @@ class ConfigWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         calvoran::setMessageRecorder([this](const calvoran::RecordedMessage &m) { messages.push_back(m); });
-        ConfigHooks &h = configHooks();
-        h = ConfigHooks{};
+        ConfigLinks &h = links;
         h.setLevelTimerInterval = [this](unsigned ms) { log.intervals.push_back(ms); };
         h.setLevelTimerEnabled = [this](bool on) { log.levelTimer.push_back(on); };
         h.setTrayIcon = [this](bool on) { log.tray.push_back(on); };
@@ -46,11 +45,9 @@ protected:
             log.skins.push_back(s);
         };
     }
-    void TearDown() override {
-        calvoran::setMessageRecorder(nullptr);
-        configHooks() = ConfigHooks{};
-    }
+    void TearDown() override { calvoran::setMessageRecorder(nullptr); }
     TempHome home;
+    ConfigLinks links;
     HookLog log;
     std::vector<calvoran::RecordedMessage> messages;
 };
@@ -58,7 +55,7 @@ protected:
 } // namespace
 
 TEST_F(ConfigWindowTest, FirstRunGivesDefaultsWithoutAnErrorBox) {
-    TForm5 form;
+    TForm5 form(links);
     EXPECT_TRUE(messages.empty());
     EXPECT_TRUE(form.CheckBox5->Checked()); // VU meters on
     EXPECT_FALSE(form.Syst->Checked());
@@ -76,7 +73,7 @@ TEST_F(ConfigWindowTest, StoredSwitchesAreRestoredAndTheTrayIconAddedOnce) {
     calvoran::SettingsKey::writeInteger("VUEnabled", 0);
     calvoran::SettingsKey::writeInteger("Systray", 1);
     calvoran::SettingsKey::writeInteger("3dSupport", 1);
-    TForm5 form;
+    TForm5 form(links);
     EXPECT_FALSE(form.CheckBox5->Checked());
     EXPECT_TRUE(form.CheckBox4->Checked());
     EXPECT_TRUE(form.Syst->Checked());
@@ -84,7 +81,7 @@ TEST_F(ConfigWindowTest, StoredSwitchesAreRestoredAndTheTrayIconAddedOnce) {
 }
 
 TEST_F(ConfigWindowTest, CategoriesShowNoPageAndLeavesShowTheirs) {
-    TForm5 form;
+    TForm5 form(links);
     form.selectNode("Sound");
     EXPECT_EQ(form.visiblePage(), 0);
     form.selectNode("File Extensions");
@@ -100,7 +97,7 @@ TEST_F(ConfigWindowTest, CategoriesShowNoPageAndLeavesShowTheirs) {
 }
 
 TEST_F(ConfigWindowTest, SwitchesActAtOnceAndPersist) {
-    TForm5 form;
+    TForm5 form(links);
     form.Syst->setChecked(true);
     EXPECT_EQ(calvoran::SettingsKey::readInteger("Systray", -1), 1);
     form.Syst->setChecked(false);
@@ -117,7 +114,7 @@ TEST_F(ConfigWindowTest, SwitchesActAtOnceAndPersist) {
 }
 
 TEST_F(ConfigWindowTest, PickingASkinAppliesAndStoresIt) {
-    TForm5 form;
+    TForm5 form(links);
     form.ComboBox1->setCurrentIndex(1);
     EXPECT_EQ(log.skins, QStringList{"Daylight"});
     EXPECT_EQ(calvoran::SettingsKey::readString("SkinName"), "Daylight");
@@ -140,8 +137,7 @@ protected:
         ASSERT_TRUE(BASS_Init(0, 44100, 0, nullptr, nullptr));
     }
     void TearDown() override {
-        Teq2::setChannelSource(nullptr);
-        configHooks() = ConfigHooks{};
+        core.reset();
         BASS_Free();
     }
     std::string tone(double freq) {
@@ -160,7 +156,14 @@ protected:
         const std::vector<float> tail(all.begin() + static_cast<long>(all.size() / 2), all.end());
         return 20.0 * std::log10(fx::rms(tail));
     }
+    // The engine's channels are decode-only here, so tests hear what a listener would.
+    PlayerCore &engineCore() {
+        core = std::make_unique<PlayerCore>();
+        core->engine.setExtraFlags(BASS_STREAM_DECODE);
+        return *core;
+    }
     QTemporaryDir dir_;
+    std::unique_ptr<PlayerCore> core;
 };
 
 } // namespace
@@ -170,13 +173,12 @@ TEST_F(AudioWindows, EqualizerOnGivesEachBandTheGainOfItsSlider) {
         const std::string path = tone(freq);
         const DWORD flat = BASS_StreamCreateFile(FALSE, path.c_str(), 0, 0, BASS_STREAM_DECODE);
         const double reference = levelDb(flat);
-        const DWORD ch = BASS_StreamCreateFile(FALSE, path.c_str(), 0, 0, BASS_STREAM_DECODE);
-        ASSERT_NE(ch, 0u);
-        Teq2::setChannelSource([ch] { return ch; });
-        Teq2 eq;
+        PlayerCore &player = engineCore();
+        Teq2 eq(player.engine);
+        player.engine.PlayPath(QString::fromStdString(path), -1);
+        ASSERT_NE(player.engine.CurrentChannel(), 0u) << BASS_ErrorGetCode();
         eq.chkEqualizer->setChecked(true); // all sliders at 8: +2 dB
-        EXPECT_NEAR(levelDb(ch) - reference, 2.0, 0.3) << freq << " Hz";
-        BASS_StreamFree(ch);
+        EXPECT_NEAR(levelDb(player.engine.CurrentChannel()) - reference, 2.0, 0.3) << freq << " Hz";
         BASS_StreamFree(flat);
     }
 }
@@ -184,12 +186,12 @@ TEST_F(AudioWindows, EqualizerOnGivesEachBandTheGainOfItsSlider) {
 TEST_F(AudioWindows, TrebleAtTheTopLiftsOnlyTheTreble) {
     const std::string high = tone(8000.0);
     const std::string low = tone(125.0);
-    auto measure = [](const std::string &path, int treble, bool offOn) {
+    auto measure = [this](const std::string &path, int treble, bool offOn) {
         const DWORD flat = BASS_StreamCreateFile(FALSE, path.c_str(), 0, 0, BASS_STREAM_DECODE);
         const double reference = levelDb(flat);
-        const DWORD ch = BASS_StreamCreateFile(FALSE, path.c_str(), 0, 0, BASS_STREAM_DECODE);
-        Teq2::setChannelSource([ch] { return ch; });
-        Teq2 eq;
+        PlayerCore &player = engineCore();
+        Teq2 eq(player.engine);
+        player.engine.PlayPath(QString::fromStdString(path), -1);
         eq.vsEQBASS->setPosition(10); // flat
         eq.vsEQMID->setPosition(10);
         eq.chkEqualizer->setChecked(true);
@@ -198,8 +200,7 @@ TEST_F(AudioWindows, TrebleAtTheTopLiftsOnlyTheTreble) {
             eq.chkEqualizer->setChecked(false);
             eq.chkEqualizer->setChecked(true);
         }
-        const double gain = levelDb(ch) - reference;
-        BASS_StreamFree(ch);
+        const double gain = levelDb(player.engine.CurrentChannel()) - reference;
         BASS_StreamFree(flat);
         return gain;
     };
@@ -209,25 +210,28 @@ TEST_F(AudioWindows, TrebleAtTheTopLiftsOnlyTheTreble) {
     EXPECT_NEAR(measure(high, 0, true), 10.0, 0.5);
 }
 
-TEST_F(AudioWindows, EffectSwitchesActOnTheCurrentChannel) {
-    const std::string path = tone(440.0);
-    const DWORD ch = BASS_StreamCreateFile(FALSE, path.c_str(), 0, 0, BASS_STREAM_DECODE);
-    ASSERT_NE(ch, 0u);
-    DWORD current = ch;
-    configHooks().currentChannel = [&current] { return current; };
-    TForm5 form;
-    form.CheckBox2->setChecked(true); // Echo: effect 2 on the channel
-    EXPECT_TRUE(BASS_FX_DSP_Remove(ch, 2)) << "echo was not on the channel";
-    EXPECT_FALSE(BASS_FX_DSP_Remove(ch, 2));
+TEST_F(AudioWindows, AnEffectSwitchedOnStaysOnForTheNextTrackUntilSwitchedOff) {
+    const QString path = QString::fromStdString(tone(440.0));
+    PlayerCore &player = engineCore();
+    ConfigLinks links;
+    links.setEffect = [&player](int effect, bool on) { player.engine.setEffect(effect, on); };
+    TForm5 form(links);
+    player.engine.PlayPath(path, -1);
+    const DWORD first = player.engine.CurrentChannel();
+    form.CheckBox2->setChecked(true); // Echo: effect 2
+    EXPECT_TRUE(BASS_FX_DSP_Remove(first, 2)) << "echo was not on the channel";
 
-    // A new stream starts without it while the switch still shows on; off then on adds it.
-    const DWORD next = BASS_StreamCreateFile(FALSE, path.c_str(), 0, 0, BASS_STREAM_DECODE);
-    current = next;
+    // The next track has it too, while the switch shows on.
+    player.engine.PlayPath(path, -1);
+    const DWORD next = player.engine.CurrentChannel();
+    ASSERT_NE(next, first);
     EXPECT_TRUE(form.CheckBox2->Checked());
-    EXPECT_FALSE(BASS_FX_DSP_Remove(next, 2));
+    EXPECT_TRUE(BASS_FX_DSP_Remove(next, 2)) << "the next track played without echo";
+    BASS_FX_DSP_Set(next, 2, 1);
+
+    // Off takes it away now and from every later track.
     form.CheckBox2->setChecked(false);
-    form.CheckBox2->setChecked(true);
-    EXPECT_TRUE(BASS_FX_DSP_Remove(next, 2));
-    BASS_StreamFree(ch);
-    BASS_StreamFree(next);
+    EXPECT_FALSE(BASS_FX_DSP_Remove(next, 2));
+    player.engine.PlayPath(path, -1);
+    EXPECT_FALSE(BASS_FX_DSP_Remove(player.engine.CurrentChannel(), 2));
 }

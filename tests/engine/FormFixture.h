@@ -1,10 +1,13 @@
 #pragma once
 #include "RecordingDisplays.h"
+#include "engine/EngineDisplays.h"
 #include "engine/EngineSetup.h"
 #include "engine/FileDialogs.h"
 #include "engine/PlaylistWindow.h"
 #include "platform/Dialogs.h"
+#include "support/PlayerCore.h"
 #include "support/TempHome.h"
+#include "tags/id3.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -20,17 +23,23 @@ protected:
     }
     void TearDown() override {
         form.reset();
+        core.reset();
         calvoran::setMessageRecorder(nullptr);
         calvoran::setFileDialogHook(nullptr);
     }
 
-    TForm2 &make(std::function<DWORD()> version = {}, const QString &commandFile = {}) {
+    // A new program run: the previous one's library is freed first.
+    TForm2 &make(std::function<DWORD()> version = {}, const QString &commandFile = {}, Tid32 *id3 = nullptr) {
         form.reset();
+        core.reset();
+        core = std::make_unique<PlayerCore>();
+        core->engine.setVersionSource(std::move(version));
+        calvoran::showEngineOn(core->engine, displays, &core->engine);
+        if (id3) calvoran::showTagsIn(core->engine, *id3);
         calvoran::EngineSetup setup;
         setup.displays = &displays;
-        setup.version = std::move(version);
         setup.commandLine = commandFile;
-        form = std::make_unique<TForm2>(setup);
+        form = std::make_unique<TForm2>(core->engine, core->playlist, setup);
         return *form;
     }
 
@@ -45,5 +54,6 @@ protected:
     TempHome home;
     RecordingDisplays displays;
     std::vector<calvoran::RecordedMessage> messages;
+    std::unique_ptr<PlayerCore> core;
     std::unique_ptr<TForm2> form;
 };

@@ -31,15 +31,13 @@ TEST_F(EngineTest, AStreamShowsItsLengthPlaysAndStops) {
     f.SelectPosition(0);
     f.PlayPath(files.tone599, 0);
 
-    EXPECT_EQ(f.CurrentModule, 0u);
-    ASSERT_NE(f.CurrentChannel, 0u);
+    EXPECT_EQ(f.CurrentModule(), 0u);
+    ASSERT_NE(f.CurrentChannel(), 0u);
     EXPECT_EQ(f.StatusText(0), "Total: 0:59");
     EXPECT_EQ(displays.positionMax, 60);
     EXPECT_EQ(displays.title, "1. tone");
     EXPECT_TRUE(displays.autoScroll);
-    EXPECT_EQ(BASS_ChannelIsActive(f.CurrentChannel), DWORD(BASS_ACTIVE_PLAYING));
-    for (HFX fx : f.ParamEqEffects)
-        EXPECT_NE(fx, 0u);
+    EXPECT_EQ(BASS_ChannelIsActive(f.CurrentChannel()), DWORD(BASS_ACTIVE_PLAYING));
     EXPECT_TRUE(timersOn(f, displays));
 
     run(300);
@@ -47,7 +45,7 @@ TEST_F(EngineTest, AStreamShowsItsLengthPlaysAndStops) {
     EXPECT_GT(displays.left, 40); // a sine at half scale peaks near 64
     EXPECT_EQ(displays.left, displays.right);
 
-    const DWORD played = f.CurrentChannel;
+    const DWORD played = f.CurrentChannel();
     f.StopPlayback();
     EXPECT_TRUE(timersOff(f, displays));
     EXPECT_EQ(BASS_ChannelIsActive(played), DWORD(BASS_ACTIVE_STOPPED));
@@ -68,19 +66,19 @@ TEST_F(EngineTest, AModuleIsRecognisedByContentAndIsTheChannelTheTimersPoll) {
         f.StopPlayback();
         f.PlayPath(path, 0);
 
-        ASSERT_NE(f.CurrentModule, 0u);
-        EXPECT_EQ(f.CurrentChannel, f.CurrentModule);
+        ASSERT_NE(f.CurrentModule(), 0u);
+        EXPECT_EQ(f.CurrentChannel(), f.CurrentModule());
         EXPECT_EQ(f.StatusText(0), QString("Total: %1").arg(EngineFiles::kModuleOrders));
         EXPECT_EQ(displays.title, EngineFiles::kModuleTitle);
         EXPECT_TRUE(timersOn(f, displays));
         run(300);
-        EXPECT_EQ(BASS_ChannelIsActive(f.CurrentChannel), DWORD(BASS_ACTIVE_PLAYING));
+        EXPECT_EQ(BASS_ChannelIsActive(f.CurrentChannel()), DWORD(BASS_ACTIVE_PLAYING));
         f.Timer1Timer();
         EXPECT_GT(displays.left + displays.right, 0);
-        EXPECT_GT(BASS_ChannelBytes2Seconds(f.CurrentChannel, BASS_ChannelGetPosition(f.CurrentChannel)),
+        EXPECT_GT(BASS_ChannelBytes2Seconds(f.CurrentChannel(), BASS_ChannelGetPosition(f.CurrentChannel())),
                   0.0f);
     }
-    const DWORD module = f.CurrentModule;
+    const DWORD module = f.CurrentModule();
     f.StopPlayback();
     EXPECT_EQ(BASS_ChannelIsActive(module), DWORD(BASS_ACTIVE_STOPPED));
     EXPECT_TRUE(messages.empty());
@@ -92,10 +90,10 @@ TEST_F(EngineTest, AnMp3IsPlayedAsAStream) {
     f.AppendEntry("1. Artist - Song", files.mp3Tagged);
     f.SelectPosition(0);
     f.PlayPath(files.mp3Tagged, 0);
-    EXPECT_EQ(f.CurrentModule, 0u);
-    ASSERT_NE(f.CurrentChannel, 0u);
+    EXPECT_EQ(f.CurrentModule(), 0u);
+    ASSERT_NE(f.CurrentChannel(), 0u);
     EXPECT_EQ(f.StatusText(0), "Total: 0:3");
-    EXPECT_EQ(BASS_ChannelIsActive(f.CurrentChannel), DWORD(BASS_ACTIVE_PLAYING));
+    EXPECT_EQ(BASS_ChannelIsActive(f.CurrentChannel()), DWORD(BASS_ACTIVE_PLAYING));
 }
 
 TEST_F(EngineTest, AFileThatDoesNotOpenShowsNoNegativeTime) {
@@ -104,7 +102,7 @@ TEST_F(EngineTest, AFileThatDoesNotOpenShowsNoNegativeTime) {
     f.AppendEntry("1. broken", files.broken);
     f.SelectPosition(0);
     f.PlayPath(files.broken, 0);
-    EXPECT_EQ(f.CurrentChannel, 0u);
+    EXPECT_EQ(f.CurrentChannel(), 0u);
     EXPECT_EQ(f.StatusText(0), "Total: 0:0");
     EXPECT_EQ(displays.positionMax, 0);
     EXPECT_TRUE(messages.empty());
@@ -147,7 +145,7 @@ TEST_F(EngineTest, AVersionMismatchReportsAndLeavesTheListEmpty) {
     EXPECT_EQ(right.EntryLocation(0), files.mp3Tagged);
     EXPECT_EQ(right.EntryCaptionAt(1), "1. saved");
     EXPECT_EQ(right.EntryLocation(1), files.tone599);
-    EXPECT_EQ(right.CurrentChannel, 0u);
+    EXPECT_EQ(right.CurrentChannel(), 0u);
 }
 
 TEST_F(EngineTest, StartUpTakesOnlyAnMp3FromTheCommandLineAndNeedsNoSavedList) {

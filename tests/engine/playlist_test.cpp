@@ -8,7 +8,7 @@
 #include <QMenu>
 #include <QStatusBar>
 #include <QToolButton>
-#include <QTreeWidget>
+#include <QTreeView>
 
 namespace {
 
@@ -75,8 +75,10 @@ TEST_F(PlaylistTest, RemoveSelectedTakesEverySelectedRow) {
     TForm2 &f = make();
     for (const char *c : {"1. a", "2. b", "3. c", "4. d"})
         f.AppendEntry(c, QString("/m/") + c);
-    f.ListView1()->topLevelItem(0)->setSelected(true);
-    f.ListView1()->topLevelItem(2)->setSelected(true);
+    QItemSelectionModel *selection = f.ListView1()->selectionModel();
+    for (int row : {2, 0})
+        selection->select(f.ListView1()->model()->index(row, 0),
+                          QItemSelectionModel::Select | QItemSelectionModel::Rows);
     EXPECT_EQ(f.SelectedPosition(), 0);
     f.RemoveSelected1Click();
     ASSERT_EQ(f.EntryCount(), 2);
@@ -107,7 +109,7 @@ TEST_F(PlaylistTest, DoubleClickPlaysTheSelectedEntryAndNothingWithoutOne) {
     f.AppendEntry("2. tone", files.tone599);
     f.ListView1()->clearSelection();
     f.list1dbl();
-    EXPECT_EQ(f.CurrentChannel, 0u);
+    EXPECT_EQ(f.CurrentChannel(), 0u);
     EXPECT_EQ(displays.currentIndex, -1);
     EXPECT_FALSE(displays.timer2.Enabled());
 
@@ -115,14 +117,14 @@ TEST_F(PlaylistTest, DoubleClickPlaysTheSelectedEntryAndNothingWithoutOne) {
     f.list1dbl();
     EXPECT_EQ(displays.currentIndex, 1);
     EXPECT_EQ(displays.title, "2. tone");
-    EXPECT_EQ(BASS_ChannelIsActive(f.CurrentChannel), DWORD(BASS_ACTIVE_PLAYING));
+    EXPECT_EQ(BASS_ChannelIsActive(f.CurrentChannel()), DWORD(BASS_ACTIVE_PLAYING));
     EXPECT_TRUE(displays.timer2.Enabled());
 
     // A second double click frees what played before.
-    const DWORD first = f.CurrentChannel;
+    const DWORD first = f.CurrentChannel();
     f.list1dbl();
     EXPECT_EQ(BASS_ChannelIsActive(first), DWORD(BASS_ACTIVE_STOPPED));
-    EXPECT_NE(f.CurrentChannel, first);
+    EXPECT_NE(f.CurrentChannel(), first);
 }
 
 TEST_F(PlaylistTest, SaveAndOpenRoundTripWithMeasuredLengths) {
@@ -211,8 +213,8 @@ TEST_F(PlaylistTest, WindowLayoutFollowsItsSize) {
     // The window's rules count its outer frame (8 across, 25 down): the list runs to 2 pixels short
     // of the right edge and down to the bottom controls.
     EXPECT_EQ(f.ListView1()->geometry(), QRect(0, 0, 298, 355));
-    EXPECT_EQ(f.ListView1()->headerItem()->text(0), "Title");
-    EXPECT_EQ(f.ListView1()->headerItem()->text(1), "Filename");
+    EXPECT_EQ(f.ListView1()->model()->headerData(0, Qt::Horizontal).toString(), "Title");
+    EXPECT_EQ(f.ListView1()->model()->headerData(1, Qt::Horizontal).toString(), "Filename");
     EXPECT_EQ(f.ListView1()->header()->sectionSize(1), 1);
     EXPECT_EQ(f.ListView1()->toolTip(), "DoubleClick the song to play");
     const QStringList menu2 = {f.PopupMenu2()->actions()[0]->text(), f.PopupMenu2()->actions()[1]->text()};

@@ -1,14 +1,12 @@
 #pragma once
 #include <QString>
 #include <QStringList>
-#include <cstdint>
 #include <functional>
 
-// What the configuration window reaches in the other windows. The program sets these before the
-// window is created (its creation already switches the level-bar timer and the tray icon); tests set
-// their own.
-struct ConfigHooks {
-    std::function<uint32_t()> currentChannel;               // the engine's CurrentChannel
+// What the configuration window reaches in the rest of the player, handed to it at creation (its
+// creation already switches the level timer and the tray icon). A link left empty does nothing.
+struct ConfigLinks {
+    std::function<void(int effect, bool on)> setEffect;     // a stream effect switch
     std::function<void(unsigned ms)> setLevelTimerInterval; // playlist window's level-bar timer
     std::function<void(bool)> setLevelTimerEnabled;
     std::function<void(bool)> setTitleLedsVisible; // the title matrix's back LEDs
@@ -18,5 +16,3 @@ struct ConfigHooks {
     std::function<void(const QString &)> applySkin; // apply a skin the user picked (may raise)
     std::function<void(bool)> setTrayIcon;          // add (true) or remove (false) the tray icon
 };
-
-ConfigHooks &configHooks();

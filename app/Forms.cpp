@@ -1,5 +1,5 @@
-// Defined at the bottom layer so every window library can reach the others without linking the program.
-#include "app/Forms.h"
+// The program-wide window names; only the program itself uses them.
+#include "Forms.h"
 
 TForm1 *Form1 = nullptr;
 Tid32 *id32 = nullptr;

@@ -1,3 +1,0 @@
-#include "PlaylistTagReader.h"
-
-Tid3v2tag *PlaylistTagReader = nullptr;

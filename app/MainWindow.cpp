@@ -18,7 +18,6 @@
 #include "platform/TrayIcon.h"
 #include "radio/RadioWindow.h"
 #include "tags/id3.h"
-#include "visuals/LevelMetersWindow.h"
 #include "visuals/vsx.h"
 #include "widgets/TVrBitmapButton.h"
 #include "widgets/TVrDisplay.h"
@@ -246,9 +245,12 @@ void TForm1::wireMenu() {
     connect(m->ShowEq1, &QAction::triggered, this, [] { showWindow(eq2); });
     connect(m->PlayInternetStream1, &QAction::triggered, this, [] { showNew<TfrmMain>(); });
     connect(m->Effects1, &QAction::triggered, this, [] { showWindow(Form5); });
-    connect(m->LevelMeters1, &QAction::triggered, this, [] { showNew<TForm4>(); });
-    // The VS Lab window does not exist yet; its item stays visible but cannot be chosen.
-    m->Studio1->setEnabled(false);
+    connect(m->LevelMeters1, &QAction::triggered, this, [this] {
+        if (openLevelMeters) openLevelMeters();
+    });
+    connect(m->Studio1, &QAction::triggered, this, [this] {
+        if (openVsLab) openVsLab();
+    });
     connect(m->Ba1, &QAction::triggered, this, [] { showWindow(VSXlab); });
     connect(m->SoniqueVisualPlugins1, &QAction::triggered, this, [] {
         if (Form5) Form5->showPluginPage();

@@ -18,10 +18,9 @@ uint32_t colorRefOf(QRgb rgb) {
            (static_cast<uint32_t>(qBlue(rgb)) << 16);
 }
 
-void RasterPen::plot(int x, int y, QRgb color) {
-    if (x < 0 || y < 0 || x >= image_.width() || y >= image_.height()) return;
-    reinterpret_cast<QRgb *>(image_.scanLine(y))[x] = color;
-}
+RasterPen::RasterPen(QImage &image)
+    // One detach here instead of one per pixel.
+    : bits_(image.bits()), stride_(image.bytesPerLine()), width_(image.width()), height_(image.height()) {}
 
 void RasterPen::setPixel(int x, int y, uint32_t colorRef) {
     plot(x, y, rgbOf(colorRef));
@@ -32,7 +31,7 @@ void RasterPen::lineTo(int x, int y) {
     x_ = x;
     y_ = y;
     // Nothing of a line wholly beyond one edge can show.
-    const int w = image_.width(), h = image_.height();
+    const int w = width_, h = height_;
     if ((x0 < 0 && x < 0) || (y0 < 0 && y < 0) || (x0 >= w && x >= w) || (y0 >= h && y >= h)) return;
     // Bresenham, stopping one step short of the end point.
     const int dx = std::abs(x - x0), dy = -std::abs(y - y0);
@@ -56,10 +55,13 @@ void RasterPen::lineTo(int x, int y) {
 void RasterPen::rectangle(int x1, int y1, int x2, int y2, uint32_t fill) {
     if (x2 <= x1 || y2 <= y1) return;
     const QRgb inside = rgbOf(fill);
-    const int left = std::max(x1, 0), right = std::min(x2, image_.width());
-    const int top = std::max(y1, 0), bottom = std::min(y2, image_.height());
+    const int left = std::max(x1, 0), right = std::min(x2, width_);
+    const int top = std::max(y1, 0), bottom = std::min(y2, height_);
+    if (left >= right || top >= bottom) return;
+    plot(left, top, color_); // keeps touched() right; the loop below paints both corners again
+    plot(right - 1, bottom - 1, color_);
     for (int yy = top; yy < bottom; ++yy) {
-        auto *line = reinterpret_cast<QRgb *>(image_.scanLine(yy));
+        auto *line = reinterpret_cast<QRgb *>(bits_ + static_cast<ptrdiff_t>(yy) * stride_);
         const bool edgeRow = yy == y1 || yy == y2 - 1;
         for (int xx = left; xx < right; ++xx)
             line[xx] = edgeRow || xx == x1 || xx == x2 - 1 ? color_ : inside;
@@ -81,45 +83,46 @@ int clampToInt(double v) {
     return static_cast<int>(std::clamp(v, -kFar, kFar));
 }
 
+// Row by row: one large block copy runs several times slower here than copies that stay in the cache.
+void copyPixels(QImage &to, const QImage &from, const QRect &area) {
+    const QRect r = area.intersected(from.rect()).intersected(to.rect());
+    if (r.isEmpty()) return;
+    const auto rowBytes = static_cast<size_t>(r.width()) * 4;
+    uchar *dst = to.bits();
+    const uchar *src = from.constBits();
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        std::memcpy(dst + static_cast<ptrdiff_t>(y) * to.bytesPerLine() + r.left() * 4,
+                    src + static_cast<ptrdiff_t>(y) * from.bytesPerLine() + r.left() * 4, rowBytes);
+}
+
+void fillPixels(QImage &image, QRgb color, const QRect &area) {
+    const QRect r = area.intersected(image.rect());
+    if (r.isEmpty()) return;
+    uchar *bits = image.bits();
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        std::fill_n(reinterpret_cast<QRgb *>(bits + static_cast<ptrdiff_t>(y) * image.bytesPerLine()) +
+                        r.left(),
+                    r.width(), color);
+}
+
 QImage blankPicture(int width, int height) {
     QImage image(std::max(width, 0), std::max(height, 0), QImage::Format_RGB32);
     image.fill(qRgb(0, 0, 0));
     return image;
 }
 
-void setBackground(QImage &background, bool &useBackground, bool use, const QImage &picture) {
+void setBackground(QImage &background, bool &useBackground, bool use, const QImage &picture,
+                   calvoran::visuals::BackgroundMemo &memo) {
     useBackground = use;
     if (picture.isNull() || background.isNull()) return;
-    QPainter p(&background);
-    p.drawImage(0, 0, picture);
-}
-
-// The common start of a frame: the background picture, or the back colour.
-void beginFrame(QImage &buffer, const QImage &background, bool useBackground, uint32_t backColor) {
-    if (useBackground) {
-        if (buffer.size() == background.size() && buffer.format() == background.format() &&
-            buffer.bytesPerLine() == background.bytesPerLine() && !buffer.isNull())
-            std::memcpy(buffer.bits(), background.constBits(), static_cast<size_t>(background.sizeInBytes()));
-        else
-            buffer = background.convertToFormat(QImage::Format_RGB32);
-    } else {
-        if (buffer.format() != QImage::Format_RGB32) buffer = buffer.convertToFormat(QImage::Format_RGB32);
-        buffer.fill(rgbOf(backColor));
+    // Drawing a picture onto the result of drawing that same picture changes nothing.
+    if (memo.picture == picture.cacheKey() && memo.background == background.cacheKey()) return;
+    {
+        QPainter p(&background);
+        p.drawImage(0, 0, picture);
     }
-}
-
-void present(QPaintDevice *target, const QImage &buffer) {
-    if (target == nullptr) return;
-    if (target->devType() == QInternal::Image) {
-        auto *image = static_cast<QImage *>(target);
-        if (image->size() == buffer.size() && image->format() == buffer.format() &&
-            image->bytesPerLine() == buffer.bytesPerLine()) {
-            std::memcpy(image->bits(), buffer.constBits(), static_cast<size_t>(buffer.sizeInBytes()));
-            return;
-        }
-    }
-    QPainter p(target);
-    p.drawImage(0, 0, buffer);
+    memo.picture = picture.cacheKey();
+    memo.background = background.cacheKey();
 }
 
 // Sum of the two signed 16-bit halves of wave entry k; entries outside the array read as silence.
@@ -134,8 +137,8 @@ int displacement(const uint32_t *wave, long long k, int amplitude) {
 }
 
 // The circle and the arc: the wave bent round (x, y); `factor` is the angle reached at entry 256.
-void drawRound(QImage &buffer, const uint32_t *wave, int x, int y, int radius, int amplitude, uint32_t pen,
-               int drawMode, int res, float factor) {
+QRect drawRound(QImage &buffer, const uint32_t *wave, int x, int y, int radius, int amplitude, uint32_t pen,
+                int drawMode, int res, float factor) {
     RasterPen p(buffer);
     p.setColor(pen);
     const int r0 = clampToInt(static_cast<double>(displacement(wave, 0, amplitude)) + radius);
@@ -163,9 +166,58 @@ void drawRound(QImage &buffer, const uint32_t *wave, int x, int y, int radius, i
         }
     }
     p.lineTo(x, startY);
+    return p.touched();
 }
 
 } // namespace
+
+namespace calvoran::visuals {
+
+// The common start of a frame: the background picture, or the back colour. When Buffer still holds the
+// previous frame over the same base, only what that frame drew is restored.
+void FrameMemo::begin(QImage &buffer, const QImage &picture, bool use, uint32_t color) {
+    sameBase = drawn && size == buffer.size() && useBackground == use &&
+               (use ? background == picture.cacheKey() : backColor == color) &&
+               bufferKey == buffer.cacheKey();
+    const QRect area = sameBase ? lastDrawn : buffer.rect();
+    if (use) {
+        if (buffer.size() == picture.size() && buffer.format() == picture.format() && !buffer.isNull())
+            copyPixels(buffer, picture, area);
+        else
+            buffer = picture.convertToFormat(QImage::Format_RGB32);
+    } else {
+        if (buffer.format() != QImage::Format_RGB32) buffer = buffer.convertToFormat(QImage::Format_RGB32);
+        fillPixels(buffer, rgbOf(color), area);
+    }
+    useBackground = use;
+    background = use ? picture.cacheKey() : 0;
+    backColor = color;
+}
+
+void FrameMemo::finish(QImage &buffer, const QRect &touched, QPaintDevice *to) {
+    changed = sameBase ? lastDrawn.united(touched) : buffer.rect();
+    drawn = true;
+    size = buffer.size();
+    lastDrawn = touched;
+    bufferKey = buffer.cacheKey();
+    if (to == nullptr) return;
+    if (to->devType() == QInternal::Image) {
+        auto *image = static_cast<QImage *>(to);
+        if (image->size() == buffer.size() && image->format() == buffer.format()) {
+            // A picture that still holds our previous frame needs only what changed.
+            const bool holdsLast = target == to && targetKey == image->cacheKey() && sameBase;
+            copyPixels(*image, buffer, holdsLast ? changed : buffer.rect());
+            target = to;
+            targetKey = image->cacheKey();
+            return;
+        }
+    }
+    target = nullptr;
+    QPainter p(to);
+    p.drawImage(0, 0, buffer);
+}
+
+} // namespace calvoran::visuals
 
 // ---- TOcilloScope -------------------------------------------------------------------------------
 
@@ -173,11 +225,11 @@ TOcilloScope::TOcilloScope(int width, int height)
     : Buffer(blankPicture(width, height)), Background(blankPicture(width, height)) {}
 
 void TOcilloScope::SetBackground(bool use, const QImage &picture) {
-    setBackground(Background, UseBackground, use, picture);
+    setBackground(Background, UseBackground, use, picture, memo_);
 }
 
 void TOcilloScope::Draw(QPaintDevice *target, const uint32_t *wave, int x, int y) {
-    beginFrame(Buffer, Background, UseBackground, BackColor);
+    frame_.begin(Buffer, Background, UseBackground, BackColor);
     RasterPen p(Buffer);
     p.setColor(Pen);
     p.moveTo(x, clampToInt(static_cast<double>(y) + displacement(wave, 0, Amplitude)));
@@ -199,7 +251,7 @@ void TOcilloScope::Draw(QPaintDevice *target, const uint32_t *wave, int x, int y
             break;
         }
     }
-    present(target, Buffer);
+    frame_.finish(Buffer, p.touched(), target);
 }
 
 // ---- TCircleScope and TLolVis -------------------------------------------------------------------
@@ -208,26 +260,26 @@ TCircleScope::TCircleScope(int width, int height)
     : Buffer(blankPicture(width, height)), Background(blankPicture(width, height)) {}
 
 void TCircleScope::SetBackground(bool use, const QImage &picture) {
-    setBackground(Background, UseBackground, use, picture);
+    setBackground(Background, UseBackground, use, picture, memo_);
 }
 
 void TCircleScope::Draw(QPaintDevice *target, const uint32_t *wave, int x, int y) {
-    beginFrame(Buffer, Background, UseBackground, BackColor);
-    drawRound(Buffer, wave, x, y, Radius, Amplitude, Pen, DrawMode, Res, 6.28f);
-    present(target, Buffer);
+    frame_.begin(Buffer, Background, UseBackground, BackColor);
+    const QRect touched = drawRound(Buffer, wave, x, y, Radius, Amplitude, Pen, DrawMode, Res, 6.28f);
+    frame_.finish(Buffer, touched, target);
 }
 
 TLolVis::TLolVis(int width, int height)
     : Buffer(blankPicture(width, height)), Background(blankPicture(width, height)) {}
 
 void TLolVis::SetBackground(bool use, const QImage &picture) {
-    setBackground(Background, UseBackground, use, picture);
+    setBackground(Background, UseBackground, use, picture, memo_);
 }
 
 void TLolVis::Draw(QPaintDevice *target, const uint32_t *wave, int x, int y) {
-    beginFrame(Buffer, Background, UseBackground, BackColor);
-    drawRound(Buffer, wave, x, y, Radius, Amplitude, Pen, DrawMode, Res, 4.0f);
-    present(target, Buffer);
+    frame_.begin(Buffer, Background, UseBackground, BackColor);
+    const QRect touched = drawRound(Buffer, wave, x, y, Radius, Amplitude, Pen, DrawMode, Res, 4.0f);
+    frame_.finish(Buffer, touched, target);
 }
 
 // ---- TSpectrum ----------------------------------------------------------------------------------
@@ -236,11 +288,11 @@ TSpectrum::TSpectrum(int width, int height)
     : Buffer(blankPicture(width, height)), Background(blankPicture(width, height)) {}
 
 void TSpectrum::SetBackground(bool use, const QImage &picture) {
-    setBackground(Background, UseBackground, use, picture);
+    setBackground(Background, UseBackground, use, picture, memo_);
 }
 
 void TSpectrum::Draw(QPaintDevice *target, const float *spectrum, int x, int y) {
-    beginFrame(Buffer, Background, UseBackground, BackColor);
+    frame_.begin(Buffer, Background, UseBackground, BackColor);
     RasterPen p(Buffer);
     p.setColor(Pen);
     const int base = clampToInt(static_cast<double>(y) + Buffer.height());
@@ -288,5 +340,5 @@ void TSpectrum::Draw(QPaintDevice *target, const float *spectrum, int x, int y) 
             break; // Pixel mode shows no bars; the levels above still move.
         }
     }
-    present(target, Buffer);
+    frame_.finish(Buffer, p.touched(), target);
 }

@@ -253,16 +253,27 @@ void TFormPlayer::TimerRenderTimer() {
     QImage &target = PaintFrame->surface();
     const int x = TrackX->value(), y = TrackY->value();
     const int type = RadioDraw->currentIndex();
+    QRect changed;
     if (type == rSpectrum) {
         if (tap_.spectrum) tap_.spectrum(spectrum_.data());
         Spectrum->Draw(&target, spectrum_.data(), x - 40, y - 60);
+        changed = Spectrum->ChangedRect();
     } else {
         if (tap_.wave) tap_.wave(wave_.data());
-        if (type == rCircle) CircleScope->Draw(&target, wave_.data(), x, y);
-        if (type == rOscilloscope) OcilloScope->Draw(&target, wave_.data(), x - 150, y);
-        if (type == rLolVis) LolVis->Draw(&target, wave_.data(), x, y);
+        if (type == rCircle) {
+            CircleScope->Draw(&target, wave_.data(), x, y);
+            changed = CircleScope->ChangedRect();
+        } else if (type == rOscilloscope) {
+            OcilloScope->Draw(&target, wave_.data(), x - 150, y);
+            changed = OcilloScope->ChangedRect();
+        } else {
+            LolVis->Draw(&target, wave_.data(), x, y);
+            changed = LolVis->ChangedRect();
+        }
     }
-    PaintFrame->update();
+    // Only what differs from the frame on screen goes to the screen.
+    PaintFrame->update(type == shownType_ ? changed : PaintFrame->rect());
+    shownType_ = type;
     if (noBackground_) return;
     switch (type) {
     case rCircle:

@@ -113,4 +113,5 @@ private:
     std::array<float, kSpectrumEntries> spectrum_{};
     // "No Background" holds until a background or a type is chosen.
     bool noBackground_ = false;
+    int shownType_ = -1; // the renderer whose frame the drawing area shows
 };

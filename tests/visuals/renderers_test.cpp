@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <gtest/gtest.h>
+#include <type_traits>
 #include <vector>
 
 using calvoran::visuals::RasterPen;
@@ -316,6 +317,100 @@ TEST(Renderers, SetBackgroundDrawsThePictureEvenWithTheFlagOff) {
     scope.SetBackground(true, small);
     EXPECT_EQ(scope.Background.pixel(4, 4), qRgb(0, 0, 200));
     EXPECT_EQ(scope.Background.pixel(39, 29), qRgb(200, 0, 0));
+}
+
+TEST(Renderers, RepeatedBackgroundFollowsChangesOfEitherPicture) {
+    TSpectrum spectrum(20, 20);
+    QImage picture(20, 20, QImage::Format_RGB32);
+    picture.fill(qRgb(10, 20, 30));
+    spectrum.SetBackground(true, picture);
+    spectrum.Background.setPixel(3, 3, qRgb(255, 0, 0)); // the owner may draw on it
+    spectrum.SetBackground(true, picture);
+    EXPECT_EQ(spectrum.Background.pixel(3, 3), qRgb(10, 20, 30));
+    picture.setPixel(4, 4, qRgb(0, 255, 0)); // the same picture object, changed
+    spectrum.SetBackground(true, picture);
+    EXPECT_EQ(spectrum.Background.pixel(4, 4), qRgb(0, 255, 0));
+}
+
+TEST(Renderers, ChangedRectCoversWhatMovedAndAllAfterABaseChange) {
+    TOcilloScope scope(513, 169);
+    auto wave = silence();
+    scope.Draw(nullptr, wave.data(), 100, 85);
+    EXPECT_EQ(scope.ChangedRect(), QRect(0, 0, 513, 169)); // the first frame
+    wave[10] = frame(32767, 32767);
+    scope.Draw(nullptr, wave.data(), 100, 85);
+    // Last frame's line and this one's, whose peak at x 110 reaches y 85 + 24.
+    EXPECT_EQ(scope.ChangedRect(), QRect(QPoint(100, 85), QPoint(355, 85 + 24)));
+    scope.Draw(nullptr, wave.data(), 100, 20);
+    EXPECT_EQ(scope.ChangedRect(), QRect(QPoint(100, 20), QPoint(355, 85 + 24)));
+    scope.BackColor = 0x00FF00;
+    scope.Draw(nullptr, wave.data(), 100, 20);
+    EXPECT_EQ(scope.ChangedRect(), QRect(0, 0, 513, 169));
+    QImage picture(10, 10, QImage::Format_RGB32);
+    picture.fill(qRgb(1, 1, 1));
+    scope.SetBackground(true, picture);
+    scope.Draw(nullptr, wave.data(), 100, 20);
+    EXPECT_EQ(scope.ChangedRect(), QRect(0, 0, 513, 169));
+    scope.SetBackground(true, picture); // the same picture again changes nothing
+    scope.Draw(nullptr, wave.data(), 100, 20);
+    EXPECT_EQ(scope.ChangedRect(), QRect(QPoint(100, 20), QPoint(355, 20 + 24)));
+
+    TSpectrum spectrum(513, 169);
+    std::vector<float> bins(kSpectrumEntries, 0.0f);
+    bins[5] = 0.05f;
+    spectrum.DrawMode = 1;
+    spectrum.Draw(nullptr, bins.data(), 0, 0);
+    spectrum.Draw(nullptr, bins.data(), 0, 0);
+    EXPECT_EQ(spectrum.ChangedRect(), QRect(QPoint(0, 169 - 25), QPoint(4, 168)));
+}
+
+// Frames drawn one after another (restoring and copying only what changed) must equal the same frame
+// drawn from scratch, whatever moved, switched or changed colour in between.
+template <typename R> void checkIncremental(int modes) {
+    R renderer(120, 90);
+    QImage target(120, 90, QImage::Format_RGB32);
+    QImage picture(120, 90, QImage::Format_RGB32);
+    for (int y = 0; y < 90; ++y)
+        for (int x = 0; x < 120; ++x)
+            picture.setPixel(x, y, qRgb(x * 2, y * 2, 99));
+    uint32_t seed = 7;
+    auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
+    std::vector<uint32_t> wave(kWaveEntries);
+    std::vector<float> bins(kSpectrumEntries);
+    for (int frameNo = 0; frameNo < 60; ++frameNo) {
+        for (auto &v : wave)
+            v = next();
+        for (auto &b : bins)
+            b = static_cast<float>(next() % 1000) / 4000.0f;
+        if (frameNo % 7 == 3) renderer.DrawMode = static_cast<int>(next() % static_cast<uint32_t>(modes));
+        if (frameNo == 20) renderer.SetBackground(true, picture);
+        if (frameNo == 35) renderer.UseBackground = false;
+        if (frameNo == 45) renderer.BackColor = 0x123456;
+        if (frameNo == 50) target.fill(Qt::red); // someone else drew on the target
+        const int x = static_cast<int>(next() % 140) - 10, y = static_cast<int>(next() % 110) - 10;
+        R reference(120, 90);
+        reference.SetBackground(renderer.UseBackground, renderer.Background);
+        reference.BackColor = renderer.BackColor;
+        reference.DrawMode = renderer.DrawMode;
+        if constexpr (std::is_same_v<R, TSpectrum>) {
+            reference.Peaks = renderer.Peaks;
+            reference.Bars = renderer.Bars;
+            renderer.Draw(&target, bins.data(), x, y);
+            reference.Draw(nullptr, bins.data(), x, y);
+        } else {
+            renderer.Draw(&target, wave.data(), x, y);
+            reference.Draw(nullptr, wave.data(), x, y);
+        }
+        ASSERT_EQ(renderer.Buffer, reference.Buffer) << "frame " << frameNo;
+        ASSERT_EQ(target, reference.Buffer) << "frame " << frameNo;
+    }
+}
+
+TEST(Renderers, FramesAfterFramesEqualFramesFromScratch) {
+    checkIncremental<TOcilloScope>(3);
+    checkIncremental<TCircleScope>(3);
+    checkIncremental<TLolVis>(3);
+    checkIncremental<TSpectrum>(3);
 }
 
 TEST(Renderers, DrawCopiesTheFrameToAPainterTarget) {

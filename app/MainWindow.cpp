@@ -19,7 +19,6 @@
 #include "platform/TrayIcon.h"
 #include "radio/RadioWindow.h"
 #include "tags/id3.h"
-#include "visuals/LevelMetersWindow.h"
 #include "visuals/vsx.h"
 #include "widgets/TVrBitmapButton.h"
 #include "widgets/TVrDisplay.h"
@@ -238,9 +237,12 @@ void TForm1::wireMenu() {
     connect(m->ShowEq1, &QAction::triggered, this, [this] { showWindow(peers_.equalizer); });
     connect(m->PlayInternetStream1, &QAction::triggered, this, [] { showNew<TfrmMain>(); });
     connect(m->Effects1, &QAction::triggered, this, [this] { showWindow(peers_.config); });
-    connect(m->LevelMeters1, &QAction::triggered, this, [] { showNew<TForm4>(); });
-    // The VS Lab window does not exist yet; its item stays visible but cannot be chosen.
-    m->Studio1->setEnabled(false);
+    connect(m->LevelMeters1, &QAction::triggered, this, [this] {
+        if (openLevelMeters) openLevelMeters();
+    });
+    connect(m->Studio1, &QAction::triggered, this, [this] {
+        if (openVsLab) openVsLab();
+    });
     connect(m->Ba1, &QAction::triggered, this, [this] { showWindow(peers_.vsx); });
     connect(m->SoniqueVisualPlugins1, &QAction::triggered, this, [this] {
         if (peers_.config) peers_.config->showPluginPage();

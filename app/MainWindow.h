@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 class QLabel;
@@ -69,6 +70,9 @@ public:
     MainMenu *PopupMenu1;
     calvoran::TVrTimer *Timer2() const { return timer2_.get(); }
     calvoran::TVrTimer *tt1() const { return tt1_.get(); }
+
+    // The visual windows' menu commands; set by the program, which owns those windows.
+    std::function<void()> openLevelMeters, openVsLab;
 
     int CurrentIndex = 0;
     int SeekDragging = 0;

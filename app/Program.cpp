@@ -17,6 +17,7 @@
 #include "tags/id3.h"
 #include "tags/id3v2.h"
 #include "visuals/LevelMetersWindow.h"
+#include "visuals/VsLabWindow.h"
 #include "visuals/vsx.h"
 #include "widgets/TVrMatrix.h"
 #include "widgets/TVrRunOnce.h"
@@ -120,8 +121,24 @@ int RunProgram(QApplication &app, const QString &commandLine) {
     auto look = std::make_shared<PlaylistLook>();
     auto form5 = std::make_unique<TForm5>(configLinks(*engine, *form1, *form2, look));
     Form5 = form5.get();
-    auto form4 = std::make_unique<TForm4>();
+    // The visual windows read whatever channel the engine plays at each tick.
+    const auto currentChannel = [engine = engine.get()] { return engine->CurrentChannel(); };
+    auto form4 = std::make_unique<TForm4>(audioChannelTap(currentChannel));
     Form4 = form4.get();
+    form1->openLevelMeters = [currentChannel] {
+        auto *meters = new TForm4(audioChannelTap(currentChannel)); // deleted when closed
+        meters->setAttribute(Qt::WA_DeleteOnClose);
+        meters->show();
+        meters->raise();
+    };
+    // One VS Lab window, made at the first use and shown and raised again after that.
+    std::unique_ptr<TFormPlayer> vsLab;
+    form1->openVsLab = [&vsLab, currentChannel] {
+        if (!vsLab) vsLab = std::make_unique<TFormPlayer>(audioChannelTap(currentChannel));
+        vsLab->show();
+        vsLab->raise();
+        vsLab->activateWindow();
+    };
     auto browser = std::make_unique<Tbrowser1>();
     browser1 = browser.get();
     auto radio = std::make_unique<TfrmMain>();
@@ -171,6 +188,7 @@ int RunProgram(QApplication &app, const QString &commandLine) {
     form5.reset();
     Form4 = nullptr;
     form4.reset();
+    vsLab.reset();
     browser1 = nullptr;
     browser.reset();
     frmMain = nullptr;

@@ -7,6 +7,8 @@
 #include "widgets/TVrLabel.h"
 #include "widgets/TVrLevelBar.h"
 #include "widgets/TVrMatrix.h"
+#include "widgets/TVrMeter.h"
+#include "widgets/TVrPowerButton.h"
 #include "widgets/TVrSlider.h"
 #include "widgets/TVrTrackBar.h"
 
@@ -219,6 +221,34 @@ int main(int argc, char **argv) {
     auto *bottomRight = sheet.add<TVrDisplay>(QStringLiteral("TVrDisplay soBottomRight"));
     bottomRight->setShadowLayout(soBottomRight);
     bottomRight->resize(120, 41);
+
+    sheet.heading(QStringLiteral("Needle meters and the power button"));
+    sheet.add<TVrMeter>(QStringLiteral("TVrMeter"))->setPosition(35);
+    auto *left = sheet.add<TVrMeter>(QStringLiteral("level meter, 0-128 at 96"));
+    left->resize(209, 97);
+    left->setMaxValue(128);
+    left->setCaption(QStringLiteral("Left"));
+    left->setPosition(96);
+    auto *styled = sheet.add<TVrMeter>(QStringLiteral("Angle 20, thick needle, 4 labels"));
+    styled->resize(209, 120);
+    styled->setAngle(20);
+    styled->setNeedleWidth(3);
+    styled->setNeedleColor(QColor(0xFF, 0x40, 0x40));
+    styled->setLabels(4);
+    styled->Scale().setTicks(41);
+    styled->setCaption(QStringLiteral("dB"));
+    styled->setPosition(80);
+    sheet.add<TVrPowerButton>(QStringLiteral("TVrPowerButton"))->setCaption(QStringLiteral("Power"));
+    auto *on = sheet.add<TVrPowerButton>(QStringLiteral("light above, on"));
+    on->resize(25, 33);
+    on->setCaption(QStringLiteral("On"));
+    on->setLayout(ImageTop);
+    on->setBevelWidth(1);
+    on->setActive(true);
+    auto *wide = sheet.add<TVrPowerButton>(QStringLiteral("light right, off"));
+    wide->resize(90, 30);
+    wide->setCaption(QStringLiteral("Meters"));
+    wide->setLayout(ImageRight);
 
     sheet.heading(QStringLiteral("The player: main window display panel (1x and 2x), equaliser, switches"));
     TVrDisplay *panel = playerPanel(&canvas);

@@ -57,22 +57,45 @@ QString iniValue(const QVariant &value) {
     return value.toString();
 }
 
-QByteArray compose(const std::vector<std::pair<QString, QVariant>> &values) {
-    QStringList sections;
-    for (const auto &[key, value] : values) {
-        const QString section = key.contains('/') ? key.section('/', 0, 0) : QStringLiteral("General");
-        if (!sections.contains(section)) sections << section;
+// Section and key names the way the INI reader decodes them: a '/' inside a name becomes '\\', other
+// characters beyond letters, digits, '_', '-' and '.' are written as %XX or %UXXXX.
+QString iniName(const QString &name) {
+    QString out;
+    for (const QChar c : name) {
+        const char16_t u = c.unicode();
+        if (u == '/')
+            out += '\\';
+        else if ((u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || (u >= '0' && u <= '9') || u == '_' ||
+                 u == '-' || u == '.')
+            out += c;
+        else if (u <= 0xFF)
+            out += QStringLiteral("%%1").arg(static_cast<int>(u), 2, 16, QChar('0')).toUpper();
+        else
+            out += QStringLiteral("%U%1").arg(static_cast<int>(u), 4, 16, QChar('0')).toUpper();
     }
+    return out;
+}
+
+QByteArray compose(const std::vector<std::pair<QString, QVariant>> &values) {
+    // Keys outside any section sit under [General]; a real section of that name is written escaped.
+    const auto sectionOf = [](const QString &key) {
+        return key.contains('/') ? key.section('/', 0, 0) : QString();
+    };
+    QStringList sections;
+    for (const auto &[key, value] : values)
+        if (!sections.contains(sectionOf(key))) sections << sectionOf(key);
     QString text;
     for (const QString &section : sections) {
         if (!text.isEmpty()) text += '\n';
-        text += '[' + section + "]\n";
+        if (section.isNull())
+            text += QStringLiteral("[General]\n");
+        else if (section.compare(QStringLiteral("General"), Qt::CaseInsensitive) == 0)
+            text += QStringLiteral("[%") + section + QStringLiteral("]\n");
+        else
+            text += '[' + iniName(section) + "]\n";
         for (const auto &[key, value] : values) {
-            const bool inGroup = key.contains('/');
-            if ((inGroup ? key.section('/', 0, 0) : QStringLiteral("General")) != section) continue;
-            QString name = inGroup ? key.section('/', 1) : key;
-            name.replace('/', '\\');
-            text += name + '=' + iniValue(value) + '\n';
+            if (sectionOf(key) != section) continue;
+            text += iniName(section.isNull() ? key : key.section('/', 1)) + '=' + iniValue(value) + '\n';
         }
     }
     return text.toUtf8();

@@ -4,10 +4,13 @@
 #include "Paths.h"
 
 #include <QDebug>
+#include <QFile>
 #include <QFileInfo>
 #include <QMutex>
 #include <QSettings>
 #include <QStringList>
+#include <QTemporaryFile>
+#include <algorithm>
 #include <atomic>
 
 namespace calvoran {
@@ -57,48 +60,79 @@ QString iniValue(const QVariant &value) {
     return value.toString();
 }
 
-// Section and key names the way the INI reader decodes them: a '/' inside a name becomes '\\', other
-// characters beyond letters, digits, '_', '-' and '.' are written as %XX or %UXXXX.
-QString iniName(const QString &name) {
-    QString out;
-    for (const QChar c : name) {
-        const char16_t u = c.unicode();
-        if (u == '/')
-            out += '\\';
-        else if ((u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || (u >= '0' && u <= '9') || u == '_' ||
-                 u == '-' || u == '.')
-            out += c;
-        else if (u <= 0xFF)
-            out += QStringLiteral("%%1").arg(static_cast<int>(u), 2, 16, QChar('0')).toUpper();
-        else
-            out += QStringLiteral("%U%1").arg(static_cast<int>(u), 4, 16, QChar('0')).toUpper();
+// The file with the changed values of our section put in: every other line stays exactly as it was,
+// so values of types or sections this code knows nothing of survive untouched.
+QByteArray withChanges(const QByteArray &raw, const std::vector<std::pair<QString, QString>> &changes) {
+    const QByteArray header = QByteArray("[") + SettingsKey::kSection + ']';
+    QList<QByteArray> lines = raw.split('\n');
+    if (!raw.isEmpty() && raw.endsWith('\n')) lines.removeLast();
+    const auto clean = [](const QByteArray &line) { return line.endsWith('\r') ? line.chopped(1) : line; };
+    QList<QByteArray> out;
+    qsizetype insertAt = -1; // after the last value line of the first section of ours
+    bool inSection = false;
+    bool firstSection = true;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QByteArray t = clean(lines[i]).trimmed();
+        if (t.startsWith('[')) {
+            if (inSection) firstSection = false;
+            inSection = t == header;
+            if (inSection && firstSection && insertAt < 0) insertAt = out.size() + 1;
+            out << lines[i];
+            continue;
+        }
+        if (inSection) {
+            const qsizetype eq = t.indexOf('=');
+            const QString key = QString::fromUtf8(eq < 0 ? t : t.left(eq).trimmed());
+            const bool replaced = std::any_of(changes.begin(), changes.end(),
+                                              [&](const auto &change) { return change.first == key; });
+            if (replaced) {
+                // A value continued on the next lines goes with its key.
+                while (clean(lines[i]).endsWith('\\') && i + 1 < lines.size())
+                    ++i;
+                continue;
+            }
+            out << lines[i];
+            if (firstSection && !t.isEmpty()) insertAt = out.size();
+            continue;
+        }
+        out << lines[i];
     }
-    return out;
+    QList<QByteArray> added;
+    for (const auto &[name, value] : changes)
+        added << (name + '=' + value).toUtf8();
+    if (insertAt < 0) {
+        if (!out.isEmpty() && !clean(out.last()).trimmed().isEmpty()) out << QByteArray();
+        out << header;
+        out << added;
+    } else {
+        for (qsizetype k = 0; k < added.size(); ++k)
+            out.insert(insertAt + k, added[k]);
+    }
+    return out.join('\n') + '\n';
 }
 
-QByteArray compose(const std::vector<std::pair<QString, QVariant>> &values) {
-    // Keys outside any section sit under [General]; a real section of that name is written escaped.
-    const auto sectionOf = [](const QString &key) {
-        return key.contains('/') ? key.section('/', 0, 0) : QString();
-    };
-    QStringList sections;
+// What the text of a string value reads back as: control characters other than line breaks and
+// tabs are written as blanks.
+QString storedForm(const QVariant &value) {
+    if (value.typeId() != QMetaType::QString) return value.toString();
+    QString text = value.toString();
+    for (QChar &c : text)
+        if (c < QChar(' ') && c != '\n' && c != '\r' && c != '\t') c = ' ';
+    return text;
+}
+
+// Whether `text`, read as the settings file, gives the changed values back.
+bool readsBack(const QByteArray &text, const std::vector<std::pair<QString, QVariant>> &values,
+               const QStringList &changed) {
+    QTemporaryFile copy;
+    if (!copy.open() || copy.write(text) != text.size() || !copy.flush()) return false;
+    const QSettings reader(copy.fileName(), QSettings::IniFormat);
     for (const auto &[key, value] : values)
-        if (!sections.contains(sectionOf(key))) sections << sectionOf(key);
-    QString text;
-    for (const QString &section : sections) {
-        if (!text.isEmpty()) text += '\n';
-        if (section.isNull())
-            text += QStringLiteral("[General]\n");
-        else if (section.compare(QStringLiteral("General"), Qt::CaseInsensitive) == 0)
-            text += QStringLiteral("[%") + section + QStringLiteral("]\n");
-        else
-            text += '[' + iniName(section) + "]\n";
-        for (const auto &[key, value] : values) {
-            if (sectionOf(key) != section) continue;
-            text += iniName(section.isNull() ? key : key.section('/', 1)) + '=' + iniValue(value) + '\n';
-        }
-    }
-    return text.toUtf8();
+        if (changed.contains(key.section('/', 1)) &&
+            key.startsWith(QString::fromLatin1(SettingsKey::kSection) + '/') &&
+            reader.value(key).toString() != storedForm(value))
+            return false;
+    return reader.status() == QSettings::NoError;
 }
 
 void noteWriteError(const QString &error) {
@@ -131,11 +165,18 @@ bool SettingsKey::OpenKey(bool canCreate) {
     CloseKey();
     const QString path = storePath();
     if (!canCreate && !QFileInfo::exists(path)) return false;
-    // Only read here; QSettings never writes the file, since its own save cannot be trusted to report
-    // a full disk.
-    const QSettings reader(path, QSettings::IniFormat);
+    QFile file(path);
+    if (file.exists() && !file.open(QIODevice::ReadOnly)) return false;
+    const QByteArray raw = file.isOpen() ? file.readAll() : QByteArray();
+    // QSettings only parses, from a private copy: its cache would not notice a file replaced within
+    // the same millisecond at the same size, and its own save cannot be trusted to report a full disk.
+    QTemporaryFile copy;
+    if (!copy.open() || copy.write(raw) != raw.size() || !copy.flush()) return false;
+    const QSettings reader(copy.fileName(), QSettings::IniFormat);
     if (reader.status() != QSettings::NoError) return false;
+    raw_ = raw;
     values_.clear();
+    changed_.clear();
     for (const QString &key : reader.allKeys())
         values_.emplace_back(key, reader.value(key));
     dirty_ = false;
@@ -151,7 +192,21 @@ bool SettingsKey::CloseKey() {
     if (!dirty_) return true;
     dirty_ = false;
     QString error;
-    const bool written = AtomicFile::writeWhole(storePath(), compose(values_), &error);
+    std::vector<std::pair<QString, QString>> changes;
+    for (const QString &name : changed_)
+        changes.emplace_back(name, iniValue(*find(name)));
+    QByteArray text = withChanges(raw_, changes);
+    if (!readsBack(text, values_, changed_)) {
+        // A damaged file hides part of itself from the reader (an odd line can swallow the rest):
+        // write what could be read of ours afresh rather than values that would be lost.
+        std::vector<std::pair<QString, QString>> all;
+        const QString prefix = QString::fromLatin1(kSection) + '/';
+        for (const auto &[key, value] : values_)
+            if (key.startsWith(prefix) && !key.mid(prefix.size()).contains('/'))
+                all.emplace_back(key.mid(prefix.size()), iniValue(value));
+        text = withChanges({}, all);
+    }
+    const bool written = AtomicFile::writeWhole(storePath(), text, &error);
     noteWriteError(written ? QString() : storePath() + QStringLiteral(": ") + error);
     if (!written) qWarning("Settings not saved: %s", qPrintable(lastWriteError()));
     return written;
@@ -167,6 +222,7 @@ const QVariant *SettingsKey::find(const QString &name) const {
 void SettingsKey::set(const QString &name, const QVariant &value) {
     if (!open_) return;
     dirty_ = true;
+    if (!changed_.contains(name)) changed_ << name;
     const QString key = qualified(name);
     for (auto &[k, v] : values_)
         if (k == key) {

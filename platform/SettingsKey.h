@@ -1,5 +1,7 @@
 #pragma once
+#include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <memory>
 #include <stdexcept>
@@ -62,8 +64,10 @@ private:
 
     bool open_ = false;
     bool dirty_ = false;
-    // Every value of the file as "Section/Name", in file order.
+    // Every value of the file as "Section/Name", in file order; the file as read; names written since.
     std::vector<std::pair<QString, QVariant>> values_;
+    QByteArray raw_;
+    QStringList changed_;
 };
 
 } // namespace calvoran

@@ -17,12 +17,25 @@
 using namespace calvoran::audio::test;
 
 // Every C++ allocation of the program passes here: the test sees the largest one a call makes, and can
-// make the allocations of its own thread fail.
+// make the allocations of its own thread fail. The sanitizers bring their own allocator, which a
+// replacement here would fight, so those builds skip the two tests that need it.
+#if defined(__SANITIZE_ADDRESS__)
+#define CALVORAN_OWN_ALLOCATOR 0
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define CALVORAN_OWN_ALLOCATOR 0
+#endif
+#endif
+#ifndef CALVORAN_OWN_ALLOCATOR
+#define CALVORAN_OWN_ALLOCATOR 1
+#endif
+
 namespace {
 std::atomic<std::size_t> g_largest{0};
 thread_local bool t_failAllocations = false;
 } // namespace
 
+#if CALVORAN_OWN_ALLOCATOR
 void *operator new(std::size_t size) {
     if (t_failAllocations) throw std::bad_alloc();
     std::size_t seen = g_largest.load();
@@ -37,6 +50,7 @@ void operator delete(void *p) noexcept {
 void operator delete(void *p, std::size_t) noexcept {
     std::free(p);
 }
+#endif
 
 namespace {
 
@@ -96,6 +110,7 @@ TEST(AudioRobust, ThingsThatAreNoFilesFailAtOnce) {
 }
 
 TEST(AudioRobust, CallerLengthsNeverSizeAnAllocation) {
+    if (!CALVORAN_OWN_ALLOCATOR) GTEST_SKIP() << "the sanitizer's allocator is in charge";
     Library library(0);
     ASSERT_TRUE(library.ok());
     fx::TestDir dir;
@@ -125,6 +140,7 @@ TEST(AudioRobust, CallerLengthsNeverSizeAnAllocation) {
 }
 
 TEST(AudioRobust, FailedAllocationsBecomeErrorCodes) {
+    if (!CALVORAN_OWN_ALLOCATOR) GTEST_SKIP() << "the sanitizer's allocator is in charge";
     Library library(0);
     ASSERT_TRUE(library.ok());
     fx::TestDir dir;

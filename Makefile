@@ -53,7 +53,7 @@ bench: deps
 fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	    -DCALVORAN_FUZZ=ON -DCALVORAN_TESTS=OFF
-	cmake --build build-fuzz -j $(JOBS)
+	cmake --build build-fuzz -j $(JOBS) --target fuzz_all
 	bash fuzz/run.sh build-fuzz
 
 format:

@@ -62,7 +62,7 @@ QImage loadImage(const QString &path, const char *format, const char *kind) {
 }
 
 bool skinExists(const SkinDescription &description, const QString &name, const QString &folder) {
-    return !name.isEmpty() && description.hasSection(name) && QFileInfo(skinFolder(name, folder)).isDir();
+    return isListedSkin(description, name) && QFileInfo(skinFolder(name, folder)).isDir();
 }
 
 QStringList startupCandidates(const QString &savedName, const QString &folder) {
@@ -76,6 +76,14 @@ QStringList startupCandidates(const QString &savedName, const QString &folder) {
 }
 
 } // namespace
+
+bool isListedSkin(const SkinDescription &description, const QString &name) {
+    // The name becomes a folder below Skins/: it must not lead anywhere else.
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..")) return false;
+    for (const QChar c : name)
+        if (c == '/' || c == '\\' || c < QChar(' ')) return false;
+    return description.hasSection(name);
+}
 
 QString skinFolder(const QString &name, const QString &folder) {
     return folder + QStringLiteral("Skins/") + name + '/';
@@ -101,11 +109,18 @@ QImage loadSkinPicture(const QString &path) {
 void ApplySkin(SkinTarget &target, const QString &name, bool fitToBackground, const QString &folder) {
     const QString skinPath = skinFolder(name, folder);
     const SkinDescription description = SkinDescription::fromFile(skinsIni(folder));
+    const bool listed = isListedSkin(description, name);
 
     for (const PlacedControl &placed : kPlaced) {
-        target.setControlLeft(placed.control, description.readInteger(name, QLatin1String(placed.leftKey)));
-        target.setControlTop(placed.control, description.readInteger(name, QLatin1String(placed.topKey)));
+        target.setControlLeft(placed.control,
+                              listed ? description.readInteger(name, QLatin1String(placed.leftKey)) : 0);
+        target.setControlTop(placed.control,
+                             listed ? description.readInteger(name, QLatin1String(placed.topKey)) : 0);
     }
+    // An unknown skin fails where a missing one does, without a file outside the skins being touched.
+    if (!listed)
+        throw SkinFileError(QStringLiteral("Cannot open file \"%1\". No such file or directory")
+                                .arg(skinPath + QLatin1String(kGlyphs[0].second)));
 
     for (const auto &[button, file] : kGlyphs)
         target.loadGlyph(button, loadSkinBitmap(skinPath + QLatin1String(file)));

@@ -7,7 +7,11 @@
 
 namespace calvoran {
 
+class SkinDescription;
 class SkinTarget;
+
+// A skin is a plain folder name that Skins.ini lists; anything else (a path included) is unknown.
+bool isListedSkin(const SkinDescription &description, const QString &name);
 
 // Every function takes the program folder (ending in '/'); it defaults to the player's own.
 
@@ -15,8 +19,9 @@ class SkinTarget;
 QString skinFolder(const QString &name, const QString &folder = programFolder());
 
 // Applies the skin `name` step by step: positions, glyphs, outline, background, and, when
-// fitToBackground, the window's size from the background. A file that cannot be opened or decoded
-// throws SkinFileError at its step; the steps before it stay in effect.
+// fitToBackground, the window's size from the background. A name that is not a listed skin is
+// unknown: the controls go to the origin and the first glyph fails, as for a skin without files. A file that
+// cannot be opened or decoded throws SkinFileError at its step; the steps before it stay in effect.
 void ApplySkin(SkinTarget &target, const QString &name, bool fitToBackground,
                const QString &folder = programFolder());
 

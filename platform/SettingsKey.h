@@ -1,9 +1,12 @@
 #pragma once
+#include <QByteArray>
 #include <QString>
+#include <QStringList>
+#include <QVariant>
 #include <memory>
 #include <stdexcept>
-
-class QSettings;
+#include <utility>
+#include <vector>
 
 namespace calvoran {
 
@@ -15,7 +18,8 @@ public:
 
 // The player's settings key. On Linux it is the INI file Calvoran.ini in the program folder, section
 // [Calvoran]. Like the registry key it stands for, it is opened (created when missing)
-// and closed around every access; nothing is held between accesses.
+// and closed around every access; nothing is held between accesses. Changes reach the file at close,
+// whole or not at all: a failed write (a full disk) keeps the previous file and is reported.
 class SettingsKey {
 public:
     static constexpr const char *kSection = "Calvoran";
@@ -27,8 +31,9 @@ public:
 
     // Opens the player's key, creating it when asked. False when the store cannot be opened.
     bool OpenKey(bool canCreate = true);
-    void CloseKey();
-    bool isOpen() const { return settings_ != nullptr; }
+    // Writes the changes, if any. False when they could not be written; the file is then as before.
+    bool CloseKey();
+    bool isOpen() const { return open_; }
 
     bool ValueExists(const QString &name) const;
     // Missing text reads as empty text.
@@ -38,7 +43,8 @@ public:
     void WriteString(const QString &name, const QString &value);
     void WriteInteger(const QString &name, int value);
 
-    // One-shot helpers that open, access and close, as every caller in the player does.
+    // One-shot helpers that open, access and close, as every caller in the player does. The writers
+    // are false when the value did not reach the file.
     static QString readString(const QString &name);
     static int readInteger(const QString &name, int fallback);
     static bool writeString(const QString &name, const QString &value);
@@ -49,8 +55,19 @@ public:
     // How many keys are open right now in this process; every access must bring it back to 0.
     static int openCount();
 
+    // Why the last write of the file failed (empty after a success), for the message a caller shows.
+    static QString lastWriteError();
+
 private:
-    std::unique_ptr<QSettings> settings_;
+    const QVariant *find(const QString &name) const;
+    void set(const QString &name, const QVariant &value);
+
+    bool open_ = false;
+    bool dirty_ = false;
+    // Every value of the file as "Section/Name", in file order; the file as read; names written since.
+    std::vector<std::pair<QString, QVariant>> values_;
+    QByteArray raw_;
+    QStringList changed_;
 };
 
 } // namespace calvoran

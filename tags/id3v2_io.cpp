@@ -1,9 +1,11 @@
 #include "id3v2_io.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace id3io {
 
@@ -33,7 +35,8 @@ FileInfo inspect(const std::string &path) {
 }
 
 File::File(const std::string &path, bool writable) {
-    fd_ = ::open(path.c_str(), (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC);
+    // Non-blocking open: a FIFO put in a file's place between the check and the open cannot hang us.
+    fd_ = ::open(path.c_str(), (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NONBLOCK);
     if (fd_ < 0) throw IoFailure{0x01};
 }
 
@@ -93,6 +96,52 @@ void File::growTo(uint64_t oldSize, uint64_t newSize) {
 
 void File::truncate(uint64_t newSize) {
     if (::ftruncate(fd_, static_cast<off_t>(newSize)) != 0) throw IoFailure{codeFor(errno, 0x04)};
+}
+
+void File::sync() {
+    if (::fsync(fd_) != 0) throw IoFailure{codeFor(errno, 0x05)};
+}
+
+std::unique_ptr<Replacement> Replacement::beside(const std::string &path) {
+    const auto slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    std::string temp = folder + "/." + name + ".XXXXXX";
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == EACCES || errno == EPERM) return nullptr;
+        throw IoFailure{codeFor(errno, 0x04)};
+    }
+    std::unique_ptr<Replacement> r(new Replacement(path, temp, fd));
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0) {
+        ::fchmod(fd, st.st_mode & 07777);
+        if (::fchown(fd, st.st_uid, st.st_gid) != 0) {
+            // Someone else's file in our folder: the new one is ours; its content is what matters.
+        }
+    }
+    return r;
+}
+
+Replacement::Replacement(std::string path, std::string temp, int fd)
+    : path_(std::move(path)), temp_(std::move(temp)), file_(fd, File::Adopt{}) {}
+
+Replacement::~Replacement() {
+    if (!done_) ::unlink(temp_.c_str());
+}
+
+void Replacement::commit() {
+    file_.sync();
+    if (::rename(temp_.c_str(), path_.c_str()) != 0) throw IoFailure{codeFor(errno, 0x04)};
+    done_ = true;
+    // The rename itself must reach the disk before the save counts as done.
+    const auto slash = path_.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : path_.substr(0, slash);
+    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
 }
 
 } // namespace id3io

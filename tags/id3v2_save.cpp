@@ -93,7 +93,8 @@ const uint8_t kZeros[kBuffer] = {};
 
 class TagWriter {
 public:
-    TagWriter(Tid3v2tag &tag, id3io::File &file, uint32_t offset) : t_(tag), file_(file), off_(offset) {}
+    TagWriter(Tid3v2tag &tag, id3io::File &file, const std::string &path, uint32_t offset)
+        : t_(tag), file_(file), path_(path), off_(offset) {}
 
     uint16_t run(uint8_t version, uint8_t revision) {
         v4_ = (version == 255 ? t_.MajorVersion : version) == 4;
@@ -357,6 +358,14 @@ private:
         const uint64_t audioBytes = audio ? fileSize - audioStart : 0;
         total_ = (newSize != oldSize ? audioBytes : 0) + newSize;
         t_.Progress = 10;
+        if (audio && newSize != oldSize) {
+            // Moving audio in place is not safe against a crash or a power cut: a new file beside the
+            // old one replaces it only once it is whole.
+            if (auto replacement = id3io::Replacement::beside(path_)) {
+                rewriteBeside(*replacement, fileSize, audioStart, newSize);
+                return;
+            }
+        }
         if (audio && newSize > oldSize) {
             const uint64_t delta = newSize - oldSize;
             file_.growTo(fileSize, fileSize + delta); // fails before any byte moves
@@ -386,7 +395,31 @@ private:
         } else if (!audio && newSize > oldSize) {
             file_.growTo(fileSize, off_ + newSize);
         }
-        writeTag(newSize);
+        writeTag(newSize, file_);
+    }
+
+    // The bytes before the offset, the new tag and the audio, in a new file that then takes the old
+    // one's place. Room for all of it is claimed first, so a full disk or a size limit fails early.
+    void rewriteBeside(id3io::Replacement &replacement, uint64_t fileSize, uint64_t audioStart,
+                       uint64_t newSize) {
+        id3io::File &out = replacement.file();
+        const uint64_t audioAt = off_ + newSize;
+        out.growTo(0, audioAt + (fileSize - audioStart));
+        auto buf = std::make_unique<uint8_t[]>(kBuffer);
+        const auto copy = [&](uint64_t from, uint64_t to, uint64_t count, bool counted) {
+            for (uint64_t done = 0; done < count;) {
+                const size_t piece = static_cast<size_t>(std::min<uint64_t>(kBuffer, count - done));
+                file_.readAt(from + done, buf.get(), piece);
+                out.writeAt(to + done, buf.get(), piece);
+                done += piece;
+                if (counted) handled(piece);
+            }
+        };
+        copy(0, 0, off_, false);
+        t_.StatusText = "Re-positioning audio data";
+        copy(audioStart, audioAt, fileSize - audioStart, true);
+        writeTag(newSize, out);
+        replacement.commit();
     }
 
     void handled(uint64_t n) {
@@ -394,9 +427,9 @@ private:
         t_.Progress = static_cast<uint8_t>(10 + done_ * 90 / std::max<uint64_t>(total_, 1));
     }
 
-    void writeTag(uint64_t newSize) {
+    void writeTag(uint64_t newSize, id3io::File &to) {
         t_.StatusText = "Writing new tag";
-        Stager out(file_, off_);
+        Stager out(to, off_);
         uint8_t h[32];
         std::memcpy(h, "ID3", 3);
         h[3] = v4_ ? 4 : 3;
@@ -447,6 +480,7 @@ private:
 
     Tid3v2tag &t_;
     id3io::File &file_;
+    const std::string &path_;
     uint32_t off_;
     bool v4_ = false;
     uint16_t warn_ = 0;
@@ -466,7 +500,7 @@ uint16_t Tid3v2tag::SaveTag(const std::string &fileName, uint8_t version, uint32
     if (info.readOnly) return 0x0200;
     try {
         id3io::File file(name, true);
-        TagWriter writer(*this, file, off);
+        TagWriter writer(*this, file, name, off);
         const uint16_t result = writer.run(version, revision);
         if (result < 256) FileName = name;
         return result;

@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace calvoran {
@@ -16,7 +17,46 @@ namespace calvoran {
 namespace {
 constexpr int kConnectTimeoutMs = 1000;
 const char kRestoreRequest[] = "restore\n";
+
+// Ours alone: a real folder (not a link), owned by this user, closed to everyone else.
+bool isPrivateFolder(const QByteArray &path) {
+    struct stat st {};
+    return !path.isEmpty() && ::lstat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode) &&
+           st.st_uid == ::geteuid() && (st.st_mode & 077) == 0;
+}
+
+// Makes `path` (mode 0700) unless it exists; true when it is then a private folder of ours.
+bool privateFolderAt(const QString &path) {
+    const QByteArray bytes = QFile::encodeName(path);
+    ::mkdir(bytes.constData(), 0700);
+    return isPrivateFolder(bytes);
+}
+
+bool ownedBy(const QByteArray &path, bool socket) {
+    struct stat st {};
+    return ::lstat(path.constData(), &st) == 0 && st.st_uid == ::geteuid() &&
+           (socket ? S_ISSOCK(st.st_mode) : S_ISREG(st.st_mode));
+}
 } // namespace
+
+bool TVrRunOnce::isRestoreRequest(const QByteArray &message) {
+    return message == QByteArray(kRestoreRequest);
+}
+
+QString TVrRunOnce::runtimeFolder() {
+    const QString xdg = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!xdg.isEmpty() && isPrivateFolder(QFile::encodeName(xdg))) return xdg;
+    // A shared temporary folder is used only through a folder of our own in it; one planted there by
+    // someone else is passed over for one in the home folder.
+    const QString uid = QString::number(::geteuid());
+    const QString inTemp = QDir::tempPath() + QStringLiteral("/calvoran-") + uid;
+    if (privateFolderAt(inTemp)) return inTemp;
+    const QString cache = QDir::homePath() + QStringLiteral("/.cache");
+    QDir().mkpath(cache);
+    const QString inHome = cache + QStringLiteral("/calvoran-run-") + uid;
+    if (privateFolderAt(inHome)) return inHome;
+    return {};
+}
 
 TVrRunOnce::TVrRunOnce(QWidget *owner) : QObject(owner), owner_(owner) {}
 
@@ -34,13 +74,19 @@ QString TVrRunOnce::name() const {
 }
 
 QString TVrRunOnce::lockPath() const {
-    // Per user, like a session-wide object; the title may hold blanks, which the file system takes.
-    return QDir::tempPath() + '/' + name() + '-' + QString::number(getuid()) + ".lock";
+    // The title may hold blanks, which the file system takes.
+    return folder_ + '/' + name() + QStringLiteral(".lock");
+}
+
+QString TVrRunOnce::socketPath() const {
+    return folder_ + '/' + name() + QStringLiteral(".sock");
 }
 
 bool TVrRunOnce::askOtherToRestore() const {
+    // Only a socket of this user is spoken to.
+    if (!ownedBy(QFile::encodeName(socketPath()), true)) return false;
     QLocalSocket socket;
-    socket.connectToServer(name() + '-' + QString::number(getuid()));
+    socket.connectToServer(socketPath());
     if (!socket.waitForConnected(kConnectTimeoutMs)) return false;
     socket.write(kRestoreRequest);
     socket.waitForBytesWritten(kConnectTimeoutMs);
@@ -54,19 +100,34 @@ bool TVrRunOnce::check() {
     created_ = true;
 
     bool exists = true;
-    const QByteArray path = QFile::encodeName(lockPath());
-    lockFd_ = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (lockFd_ >= 0 && ::flock(lockFd_, LOCK_EX | LOCK_NB) == 0) exists = false;
+    folder_ = runtimeFolder();
+    if (!folder_.isEmpty()) {
+        const QByteArray path = QFile::encodeName(lockPath());
+        lockFd_ = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
+        struct stat st {};
+        if (lockFd_ >= 0 && ::fstat(lockFd_, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
+            ::flock(lockFd_, LOCK_EX | LOCK_NB) == 0)
+            exists = false;
+    }
 
     if (!exists) {
-        const QString serverName = name() + '-' + QString::number(getuid());
+        const QString serverName = socketPath();
         QLocalServer::removeServer(serverName); // left by a copy that died; we hold the lock
         server_ = std::make_unique<QLocalServer>();
         connect(server_.get(), &QLocalServer::newConnection, this, [this] {
             while (QLocalSocket *client = server_->nextPendingConnection()) {
                 connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
                 connect(client, &QLocalSocket::readyRead, this, [this, client] {
-                    if (!client->readAll().contains("restore")) return;
+                    // A request is one short line; anything else is dropped with its connection.
+                    constexpr qint64 kLongest = 64;
+                    if (!client->canReadLine()) {
+                        if (client->bytesAvailable() > kLongest) client->abort();
+                        return;
+                    }
+                    if (!isRestoreRequest(client->readLine(kLongest))) {
+                        client->abort();
+                        return;
+                    }
                     if (OnRestoreRequest)
                         OnRestoreRequest();
                     else

@@ -12,6 +12,7 @@ namespace calvoran {
 // Keeps a second copy of the player from running. The "named mutex" is an exclusive lock on a file
 // named after the application title (the kernel drops it when a copy dies, so nothing stale is left);
 // the first copy also listens on a local socket of that name for the second copy's restore request.
+// Both live in a folder only this user can enter, so no one else can plant or answer them.
 class TVrRunOnce : public QObject {
     Q_OBJECT
 public:
@@ -36,13 +37,21 @@ public:
     // What the first copy does with a restore request; by default it restores or raises the owner.
     std::function<void()> OnRestoreRequest;
 
+    // The user's private folder for the lock and the socket: $XDG_RUNTIME_DIR when it is private,
+    // else a folder of mode 0700 of our own; empty when none can be had.
+    static QString runtimeFolder();
+    // What a later copy sends over the socket to have the first one restore its window.
+    static bool isRestoreRequest(const QByteArray &message);
+
 private:
     void restoreOwner();
     QString lockPath() const;
+    QString socketPath() const;
     bool askOtherToRestore() const;
 
     QWidget *owner_;
     QString name_;
+    QString folder_;
     int lockFd_ = -1;
     bool created_ = false;
     bool terminationRequested_ = false;

@@ -46,6 +46,9 @@ struct Library {
     std::unique_ptr<Mixer> mixer;
     std::unique_ptr<Output> output;
     std::unordered_map<DWORD, Entry> channels;
+    // Module names handed out by BASS_MusicGetName; they live until the caller frees the handle, even
+    // when the channel itself was freed automatically.
+    std::unordered_map<DWORD, std::unique_ptr<const std::string>> musicNames;
     DWORD nextHandle = 1;
     bool outputRunning = false;
     std::int64_t stoppedNs = 0;
@@ -69,6 +72,17 @@ template <typename T> T fail(int code, T result) {
 template <typename T> T ok(T result) {
     t_error = BASS_OK;
     return result;
+}
+
+// The error code for the exception being handled: nothing thrown inside may reach a C caller.
+int exceptionCode() noexcept {
+    try {
+        throw;
+    } catch (const std::bad_alloc &) {
+        return BASS_ERROR_MEM;
+    } catch (...) {
+        return BASS_ERROR_UNKNOWN;
+    }
 }
 
 std::atomic<int> g_aheadScale{1};
@@ -142,6 +156,7 @@ void shutdown(Library &l) {
     std::unique_ptr<Output> output;
     std::unique_ptr<Mixer> mixer;
     std::unordered_map<DWORD, Entry> channels;
+    std::unordered_map<DWORD, std::unique_ptr<const std::string>> names;
     {
         std::lock_guard guard(l.lock);
         if (!l.initialised) return;
@@ -152,6 +167,8 @@ void shutdown(Library &l) {
         mixer = std::move(l.mixer);
         channels = std::move(l.channels);
         l.channels.clear();
+        names = std::move(l.musicNames);
+        l.musicNames.clear();
         l.outputRunning = false;
     }
     l.wake.notify_all();
@@ -193,8 +210,16 @@ bool startPlaying(DWORD handle, const Found &found, bool restart) {
 bool freeChannel(DWORD handle, Channel::Kind kind) {
     Library &l = lib();
     std::shared_ptr<Channel> keep; // released after the lock
+    std::unique_ptr<const std::string> name;
     std::lock_guard guard(l.lock);
     if (!l.initialised) return fail(BASS_ERROR_INIT, false);
+    if (kind == Channel::Kind::Music) {
+        const auto named = l.musicNames.find(handle);
+        if (named != l.musicNames.end()) {
+            name = std::move(named->second);
+            l.musicNames.erase(named);
+        }
+    }
     const auto it = l.channels.find(handle);
     if (it == l.channels.end() || it->second.channel->kind() != kind) return fail(BASS_ERROR_HANDLE, false);
     keep = it->second.channel;
@@ -209,8 +234,11 @@ DWORD addChannel(std::unique_ptr<Decoder> decoder, Channel::Kind kind, DWORD fla
     Library &l = lib();
     std::lock_guard guard(l.lock);
     if (!l.initialised) return fail(BASS_ERROR_INIT, DWORD{0});
-    const DWORD handle = l.nextHandle++;
-    if (l.nextHandle == 0) l.nextHandle = 1;
+    // After a wrap, numbers still in use (or whose module name is still held) are skipped.
+    DWORD handle = l.nextHandle;
+    while (handle == 0 || l.channels.contains(handle) || l.musicNames.contains(handle))
+        ++handle;
+    l.nextHandle = handle + 1;
     l.channels.emplace(handle, Entry{std::move(channel), false});
     return ok(handle);
 }
@@ -244,6 +272,26 @@ DWORD packLevel(float left, float right) {
     return scale(left) | (scale(right) << 16);
 }
 
+// Decode-only data in bounded steps straight into the caller's buffer. Returns the bytes written, or
+// (DWORD)-1 with BASS_ERROR_ENDED when nothing was left.
+DWORD decodeInto(Channel &channel, void *buffer, std::size_t frames, bool asFloat) {
+    constexpr std::size_t kStepFrames = 16384;
+    const auto channels = static_cast<std::size_t>(channel.channels());
+    std::vector<float> step(std::min(frames, kStepFrames) * channels);
+    std::size_t done = 0;
+    while (done < frames) {
+        const std::size_t want = std::min(frames - done, kStepFrames);
+        float *to = asFloat ? static_cast<float *>(buffer) + done * channels : step.data();
+        const std::size_t got = channel.decodeDirect(to, want);
+        if (!asFloat)
+            floatToInt16(step.data(), static_cast<std::int16_t *>(buffer) + done * channels, got * channels);
+        done += got;
+        if (got < want) break;
+    }
+    if (done == 0) return fail(BASS_ERROR_ENDED, kBadDword);
+    return ok(static_cast<DWORD>(done * channels * (asFloat ? sizeof(float) : 2)));
+}
+
 } // namespace
 
 bool withChannelFx(DWORD handle, const std::function<void(FxChain &)> &fn) {
@@ -271,6 +319,12 @@ int currentOutputRate() {
     return outputRate().value_or(0);
 }
 
+void setNextHandle(DWORD handle) {
+    Library &l = lib();
+    std::lock_guard guard(l.lock);
+    l.nextHandle = handle;
+}
+
 } // namespace calvoran::audio
 
 using namespace calvoran::audio;
@@ -281,7 +335,7 @@ int BASS_ErrorGetCode(void) {
     return t_error;
 }
 
-BOOL BASS_Init(int device, DWORD freq, DWORD flags, void *win, const void *clsid) {
+BOOL BASS_Init(int device, DWORD freq, DWORD flags, void *win, const void *clsid) try {
     (void)flags;
     (void)win;
     (void)clsid;
@@ -309,9 +363,11 @@ BOOL BASS_Init(int device, DWORD freq, DWORD flags, void *win, const void *clsid
     l.initialised = true;
     l.updater = std::thread(updateLoop);
     return ok(TRUE);
+} catch (...) {
+    return fail(exceptionCode(), FALSE);
 }
 
-BOOL BASS_Free(void) {
+BOOL BASS_Free(void) try {
     Library &l = lib();
     {
         std::lock_guard guard(l.lock);
@@ -319,9 +375,11 @@ BOOL BASS_Free(void) {
     }
     shutdown(l);
     return ok(TRUE);
+} catch (...) {
+    return fail(exceptionCode(), FALSE);
 }
 
-BOOL BASS_Start(void) {
+BOOL BASS_Start(void) try {
     Library &l = lib();
     std::lock_guard guard(l.lock);
     if (!l.initialised) return fail(BASS_ERROR_INIT, FALSE);
@@ -330,9 +388,11 @@ BOOL BASS_Start(void) {
         l.outputRunning = true;
     }
     return ok(TRUE);
+} catch (...) {
+    return fail(exceptionCode(), FALSE);
 }
 
-BOOL BASS_Stop(void) {
+BOOL BASS_Stop(void) try {
     Library &l = lib();
     std::lock_guard guard(l.lock);
     if (!l.initialised) return fail(BASS_ERROR_INIT, FALSE);
@@ -342,18 +402,22 @@ BOOL BASS_Stop(void) {
         l.stoppedNs = nowNs();
     }
     return ok(TRUE);
+} catch (...) {
+    return fail(exceptionCode(), FALSE);
 }
 
-BOOL BASS_SetVolume(DWORD volume) {
+BOOL BASS_SetVolume(DWORD volume) try {
     Library &l = lib();
     std::lock_guard guard(l.lock);
     if (!l.initialised) return fail(BASS_ERROR_INIT, FALSE);
     if (volume > 100) return fail(BASS_ERROR_ILLPARAM, FALSE);
     l.mixer->setMasterVolume(static_cast<float>(volume) / 100.0f);
     return ok(TRUE);
+} catch (...) {
+    return fail(exceptionCode(), FALSE);
 }
 
-HSTREAM BASS_StreamCreateFile(BOOL mem, const void *file, QWORD offset, QWORD length, DWORD flags) {
+HSTREAM BASS_StreamCreateFile(BOOL mem, const void *file, QWORD offset, QWORD length, DWORD flags) try {
     const auto rate = outputRate();
     if (!rate) return fail(BASS_ERROR_INIT, HSTREAM{0});
     int error = BASS_ERROR_FILEOPEN;
@@ -362,28 +426,34 @@ HSTREAM BASS_StreamCreateFile(BOOL mem, const void *file, QWORD offset, QWORD le
     auto decoder = openStreamDecoder(std::move(source), error);
     if (!decoder) return fail(error, HSTREAM{0});
     return addChannel(std::move(decoder), Channel::Kind::Stream, flags, *rate);
+} catch (...) {
+    return fail(exceptionCode(), HSTREAM{0});
 }
 
-BOOL BASS_StreamPlay(HSTREAM handle, BOOL flush, DWORD flags) {
+BOOL BASS_StreamPlay(HSTREAM handle, BOOL flush, DWORD flags) try {
     (void)flags;
     const auto found = find(handle, Channel::Kind::Stream);
     if (!found) return FALSE;
     return startPlaying(handle, *found, flush != 0);
+} catch (...) {
+    return fail(exceptionCode(), FALSE);
 }
 
 BOOL BASS_StreamFree(HSTREAM handle) {
     return freeChannel(handle, Channel::Kind::Stream);
 }
 
-QWORD BASS_StreamGetLength(HSTREAM handle) {
+QWORD BASS_StreamGetLength(HSTREAM handle) try {
     const auto found = find(handle, Channel::Kind::Stream);
     if (!found) return kBadQword;
     const Channel &channel = *found->channel;
     if (channel.lengthFrames() == Decoder::kUnknownLength) return fail(BASS_ERROR_NOTAVAIL, kBadQword);
     return ok(channel.lengthFrames() * static_cast<QWORD>(channel.channels()) * 2);
+} catch (...) {
+    return fail(exceptionCode(), kBadQword);
 }
 
-HMUSIC BASS_MusicLoad(BOOL mem, const void *file, QWORD offset, DWORD length, DWORD flags, DWORD freq) {
+HMUSIC BASS_MusicLoad(BOOL mem, const void *file, QWORD offset, DWORD length, DWORD flags, DWORD freq) try {
     const auto rate = outputRate();
     if (!rate) return fail(BASS_ERROR_INIT, HMUSIC{0});
     if (freq != 0 && (freq < 8000 || freq > 192000)) return fail(BASS_ERROR_ILLPARAM, HMUSIC{0});
@@ -394,34 +464,48 @@ HMUSIC BASS_MusicLoad(BOOL mem, const void *file, QWORD offset, DWORD length, DW
     auto decoder = openModuleDecoder(*source, freq != 0 ? static_cast<int>(freq) : *rate, error);
     if (!decoder) return fail(error, HMUSIC{0});
     return addChannel(std::move(decoder), Channel::Kind::Music, flags, *rate);
+} catch (...) {
+    return fail(exceptionCode(), HMUSIC{0});
 }
 
-BOOL BASS_MusicPlay(HMUSIC handle) {
+BOOL BASS_MusicPlay(HMUSIC handle) try {
     const auto found = find(handle, Channel::Kind::Music);
     if (!found) return FALSE;
     return startPlaying(handle, *found, false);
+} catch (...) {
+    return fail(exceptionCode(), FALSE);
 }
 
 BOOL BASS_MusicFree(HMUSIC handle) {
     return freeChannel(handle, Channel::Kind::Music);
 }
 
-DWORD BASS_MusicGetLength(HMUSIC handle, BOOL playlen) {
+DWORD BASS_MusicGetLength(HMUSIC handle, BOOL playlen) try {
     const auto found = find(handle, Channel::Kind::Music);
     if (!found) return kBadDword;
     const Channel &channel = *found->channel;
     if (!playlen) return ok(static_cast<DWORD>(channel.orderCount()));
     const QWORD bytes = channel.lengthFrames() * 4;
     return ok(static_cast<DWORD>(std::min<QWORD>(bytes, kBadDword - 1)));
+} catch (...) {
+    return fail(exceptionCode(), kBadDword);
 }
 
-const char *BASS_MusicGetName(HMUSIC handle) {
+const char *BASS_MusicGetName(HMUSIC handle) try {
     const auto found = find(handle, Channel::Kind::Music);
     if (!found) return nullptr;
-    return ok(found->channel->title().c_str());
+    auto copy = std::make_unique<const std::string>(found->channel->title());
+    Library &l = lib();
+    std::lock_guard guard(l.lock);
+    if (!l.channels.contains(handle)) return fail(BASS_ERROR_HANDLE, static_cast<const char *>(nullptr));
+    auto &name = l.musicNames[handle];
+    if (!name) name = std::move(copy);
+    return ok(name->c_str());
+} catch (...) {
+    return fail(exceptionCode(), static_cast<const char *>(nullptr));
 }
 
-DWORD BASS_ChannelIsActive(DWORD handle) {
+DWORD BASS_ChannelIsActive(DWORD handle) try {
     const auto found = find(handle);
     if (!found) return BASS_ACTIVE_STOPPED;
     const Channel &channel = *found->channel;
@@ -430,18 +514,22 @@ DWORD BASS_ChannelIsActive(DWORD handle) {
     if (!found->playing || channel.finished(found->observedNs, found->rate))
         return ok<DWORD>(BASS_ACTIVE_STOPPED);
     return ok<DWORD>(found->outputRunning ? BASS_ACTIVE_PLAYING : BASS_ACTIVE_PAUSED);
+} catch (...) {
+    return fail(exceptionCode(), DWORD{BASS_ACTIVE_STOPPED});
 }
 
-QWORD BASS_ChannelGetPosition(DWORD handle) {
+QWORD BASS_ChannelGetPosition(DWORD handle) try {
     const auto found = find(handle);
     if (!found) return kBadQword;
     const Channel &channel = *found->channel;
     const QWORD frame =
         channel.decodeOnly() ? channel.decodedFrames() : channel.heardFrame(found->observedNs, found->rate);
     return ok(frame * static_cast<QWORD>(channel.channels()) * 2);
+} catch (...) {
+    return fail(exceptionCode(), kBadQword);
 }
 
-BOOL BASS_ChannelSetPosition(DWORD handle, QWORD pos) {
+BOOL BASS_ChannelSetPosition(DWORD handle, QWORD pos) try {
     const auto found = find(handle);
     if (!found) return FALSE;
     Channel &channel = *found->channel;
@@ -451,17 +539,21 @@ BOOL BASS_ChannelSetPosition(DWORD handle, QWORD pos) {
     if (!channel.seek(frame)) return fail(BASS_ERROR_POSITION, FALSE);
     if (found->playing) channel.fill(aheadFrames(found->rate));
     return ok(TRUE);
+} catch (...) {
+    return fail(exceptionCode(), FALSE);
 }
 
-float BASS_ChannelBytes2Seconds(DWORD handle, QWORD pos) {
+float BASS_ChannelBytes2Seconds(DWORD handle, QWORD pos) try {
     const auto found = find(handle);
     if (!found) return -1.0f;
     const Channel &channel = *found->channel;
     return ok(static_cast<float>(static_cast<double>(pos) /
                                  (static_cast<double>(channel.rate()) * channel.channels() * 2)));
+} catch (...) {
+    return fail(exceptionCode(), -1.0f);
 }
 
-QWORD BASS_ChannelSeconds2Bytes(DWORD handle, float pos) {
+QWORD BASS_ChannelSeconds2Bytes(DWORD handle, float pos) try {
     const auto found = find(handle);
     if (!found) return kBadQword;
     const Channel &channel = *found->channel;
@@ -469,9 +561,11 @@ QWORD BASS_ChannelSeconds2Bytes(DWORD handle, float pos) {
     const double frames = std::floor(static_cast<double>(pos) * channel.rate());
     if (frames > 1e15) return fail(BASS_ERROR_ILLPARAM, kBadQword);
     return ok(static_cast<QWORD>(frames) * static_cast<QWORD>(channel.channels()) * 2);
+} catch (...) {
+    return fail(exceptionCode(), kBadQword);
 }
 
-DWORD BASS_ChannelGetLevel(DWORD handle) {
+DWORD BASS_ChannelGetLevel(DWORD handle) try {
     const auto found = find(handle);
     if (!found) return kBadDword;
     Channel &channel = *found->channel;
@@ -500,22 +594,29 @@ DWORD BASS_ChannelGetLevel(DWORD handle) {
         right = std::max(right, std::fabs(recent[i + 1]));
     }
     return ok(packLevel(left, right));
+} catch (...) {
+    return fail(exceptionCode(), kBadDword);
 }
 
-BOOL BASS_ChannelSetAttributes(DWORD handle, int freq, int volume, int pan) {
+BOOL BASS_ChannelSetAttributes(DWORD handle, int freq, int volume, int pan) try {
     const auto found = find(handle);
     if (!found) return FALSE;
     if ((freq != -1 && freq != 0 && (freq < 100 || freq > 384000)) || volume < -1 || volume > 100 ||
         pan < -100 || pan > 100)
         return fail(BASS_ERROR_ILLPARAM, FALSE);
     Channel &channel = *found->channel;
+    // A speed the resampler cannot reach would end playback at once.
+    if (freq > 0 && !channel.decodeOnly() && !Channel::playableFrequency(freq, found->rate))
+        return fail(BASS_ERROR_ILLPARAM, FALSE);
     if (freq != -1 && !channel.decodeOnly()) channel.setFrequency(freq);
     if (volume != -1) channel.setVolume(volume);
     channel.setPan(pan);
     return ok(TRUE);
+} catch (...) {
+    return fail(exceptionCode(), FALSE);
 }
 
-BOOL BASS_ChannelGetAttributes(DWORD handle, DWORD *freq, DWORD *volume, int *pan) {
+BOOL BASS_ChannelGetAttributes(DWORD handle, DWORD *freq, DWORD *volume, int *pan) try {
     const auto found = find(handle);
     if (!found) return FALSE;
     const Channel &channel = *found->channel;
@@ -523,9 +624,11 @@ BOOL BASS_ChannelGetAttributes(DWORD handle, DWORD *freq, DWORD *volume, int *pa
     if (volume) *volume = static_cast<DWORD>(channel.volume());
     if (pan) *pan = channel.pan();
     return ok(TRUE);
+} catch (...) {
+    return fail(exceptionCode(), FALSE);
 }
 
-HFX BASS_ChannelSetFX(DWORD handle, DWORD type) {
+HFX BASS_ChannelSetFX(DWORD handle, DWORD type) try {
     HFX fx = 0;
     if (!withChannelFx(handle, [&](FxChain &chain) {
             if (type == BASS_FX_PARAMEQ) fx = chain.addParamEq();
@@ -534,9 +637,11 @@ HFX BASS_ChannelSetFX(DWORD handle, DWORD type) {
     if (type != BASS_FX_PARAMEQ) return fail(BASS_ERROR_ILLPARAM, HFX{0});
     if (fx == 0) return fail(BASS_ERROR_UNKNOWN, HFX{0});
     return ok(fx);
+} catch (...) {
+    return fail(exceptionCode(), HFX{0});
 }
 
-DWORD BASS_ChannelGetData(DWORD handle, void *buffer, DWORD length) {
+DWORD BASS_ChannelGetData(DWORD handle, void *buffer, DWORD length) try {
     const auto found = find(handle);
     if (!found) return kBadDword;
     if (!buffer) return fail(BASS_ERROR_ILLPARAM, kBadDword);
@@ -550,33 +655,26 @@ DWORD BASS_ChannelGetData(DWORD handle, void *buffer, DWORD length) {
         const auto channels = static_cast<std::size_t>(channel.channels());
         const std::size_t frames = fft ? kFftSize : bytes / (channels * (asFloat ? 4 : 2));
         if (frames == 0) return ok(DWORD{0});
+        if (!fft) return decodeInto(channel, buffer, frames, asFloat);
         std::vector<float> decoded(frames * channels);
         const std::size_t got = channel.decodeDirect(decoded.data(), frames);
         if (got == 0) return fail(BASS_ERROR_ENDED, kBadDword);
-        if (fft) {
-            std::array<float, kFftSize> mono{};
-            for (std::size_t i = 0; i < got; ++i) {
-                float sum = 0;
-                for (std::size_t c = 0; c < channels; ++c)
-                    sum += decoded[i * channels + c];
-                mono[i] = sum / static_cast<float>(channels);
-            }
-            fftMagnitudes(mono.data(), static_cast<float *>(buffer));
-            return ok(static_cast<DWORD>(kFftSize / 2 * sizeof(float)));
+        std::array<float, kFftSize> mono{};
+        for (std::size_t i = 0; i < got; ++i) {
+            float sum = 0;
+            for (std::size_t c = 0; c < channels; ++c)
+                sum += decoded[i * channels + c];
+            mono[i] = sum / static_cast<float>(channels);
         }
-        if (asFloat) {
-            std::copy(decoded.begin(), decoded.begin() + static_cast<std::ptrdiff_t>(got * channels),
-                      static_cast<float *>(buffer));
-            return ok(static_cast<DWORD>(got * channels * sizeof(float)));
-        }
-        auto *out = static_cast<std::int16_t *>(buffer);
-        floatToInt16(decoded.data(), out, got * channels);
-        return ok(static_cast<DWORD>(got * channels * 2));
+        fftMagnitudes(mono.data(), static_cast<float *>(buffer));
+        return ok(static_cast<DWORD>(kFftSize / 2 * sizeof(float)));
     }
 
     if (!found->playing || channel.finished(found->observedNs, found->rate))
         return fail(BASS_ERROR_NOPLAY, kBadDword);
-    const std::size_t frames = fft ? kFftSize : bytes / (asFloat ? 8 : 4);
+    // Only what the history holds can be handed out; the caller's length never sizes an allocation.
+    const std::size_t frames =
+        fft ? kFftSize : std::min<std::size_t>(bytes / (asFloat ? 8 : 4), Channel::historyFrames());
     std::vector<float> recent(frames * 2);
     channel.recent(recent.data(), frames, found->observedNs, found->rate);
     if (fft) {
@@ -593,6 +691,8 @@ DWORD BASS_ChannelGetData(DWORD handle, void *buffer, DWORD length) {
     auto *out = static_cast<std::int16_t *>(buffer);
     floatToInt16(recent.data(), out, frames * 2);
     return ok(static_cast<DWORD>(frames * 4));
+} catch (...) {
+    return fail(exceptionCode(), kBadDword);
 }
 
 } // extern "C"

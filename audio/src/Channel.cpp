@@ -9,6 +9,7 @@ namespace calvoran::audio {
 namespace {
 
 constexpr std::size_t kResampledFrames = 8192;
+constexpr double kMaxRatio = 256.0; // libsamplerate's limit either way
 
 // Anything beyond two channels is folded into left (even) and right (odd) averages.
 void toStereo(const float *in, float *out, std::size_t frames, int channels) {
@@ -60,8 +61,14 @@ Channel::~Channel() {
     if (resampler_) src_delete(resampler_);
 }
 
+bool Channel::playableFrequency(int freq, int outputRate) {
+    return freq > 0 && src_is_valid_ratio(static_cast<double>(outputRate) / freq) != 0;
+}
+
 double Channel::currentRatio() const {
-    return static_cast<double>(outputRate_) / freq_.load();
+    // Beyond the resampler's range it would refuse every block and the channel would end at once.
+    const double ratio = static_cast<double>(outputRate_) / freq_.load();
+    return std::clamp(ratio, 1.0 / kMaxRatio, kMaxRatio);
 }
 
 void Channel::setFrequency(int freq) {

@@ -35,6 +35,10 @@ public:
 
     // Attributes; freq 0 means the channel's own rate.
     void setFrequency(int freq);
+    // Whether the resampler can play a channel at `freq` Hz on an output of `outputRate` Hz.
+    static bool playableFrequency(int freq, int outputRate);
+    // How many stereo frames of what was heard the channel keeps for recent().
+    static constexpr std::size_t historyFrames() { return kHistoryFrames; }
     void setVolume(int volume) { volume_.store(volume); }
     void setPan(int pan) { pan_.store(pan); }
     int frequency() const { return freq_.load(); }

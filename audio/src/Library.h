@@ -15,4 +15,7 @@ DWORD registerStream(std::unique_ptr<Decoder> decoder, DWORD flags);
 // The output rate, or 0 when the library is not initialised.
 int currentOutputRate();
 
+// Where handle numbering goes on (tests reach the wrap of the 32-bit numbers with it).
+void setNextHandle(DWORD handle);
+
 } // namespace calvoran::audio

@@ -137,23 +137,32 @@ private:
 
 std::unique_ptr<Source> openFileSource(const std::string &path, std::uint64_t offset, std::uint64_t length,
                                        int &error) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so a FIFO or a device that waits for a peer cannot hold the caller in open().
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
         error = BASS_ERROR_FILEOPEN;
         return nullptr;
     }
+    const auto refuse = [&] {
+        ::close(fd);
+        error = BASS_ERROR_FILEOPEN;
+        return nullptr;
+    };
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        error = BASS_ERROR_FILEOPEN;
-        return nullptr;
+    if (::fstat(fd, &st) != 0) return refuse();
+    // Only something with a fixed size can be read like a file: FIFOs, sockets and character devices
+    // would block a read or never end.
+    std::int64_t fileBytes = -1;
+    if (S_ISREG(st.st_mode)) {
+        fileBytes = st.st_size;
+    } else if (S_ISBLK(st.st_mode)) {
+        fileBytes = ::lseek(fd, 0, SEEK_END);
     }
-    const auto fileSize = static_cast<std::uint64_t>(st.st_size);
-    if (offset > fileSize) {
-        ::close(fd);
-        error = BASS_ERROR_FILEOPEN;
-        return nullptr;
-    }
+    if (fileBytes < 0) return refuse();
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) return refuse();
+    const auto fileSize = static_cast<std::uint64_t>(fileBytes);
+    if (offset > fileSize) return refuse();
     std::uint64_t size = fileSize - offset;
     if (length != 0) size = std::min(size, length);
     return std::make_unique<FileSource>(fd, static_cast<std::int64_t>(offset),

@@ -1,11 +1,11 @@
 #include "M3uFormat.h"
 
+#include "platform/AtomicFile.h"
 #include "platform/Text.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <algorithm>
 #include <cmath>
@@ -105,8 +105,10 @@ std::vector<double> M3uFormat::measure(const std::vector<M3uEntry> &entries, con
     constexpr size_t kSerialBelow = 64;
     const size_t workers = std::clamp<size_t>(std::thread::hardware_concurrency(), 1, 4);
     const auto run = [&](size_t first, size_t step) {
+        // Only regular files are measured: opening a FIFO or a device could wait for ever.
         for (size_t k = first; k < kept.size(); k += step)
-            seconds[k] = lengthOf(entries[kept[k]].location);
+            if (QFileInfo(entries[kept[k]].location).isFile())
+                seconds[k] = lengthOf(entries[kept[k]].location);
     };
     if (workers == 1 || kept.size() < kSerialBelow) {
         run(0, 1);
@@ -147,15 +149,9 @@ M3uContent M3uFormat::parse(const QByteArray &data) {
 
 M3uFormat::WriteResult M3uFormat::writeFile(const QString &fileName, const std::vector<M3uEntry> &entries,
                                             const LengthOf &lengthOf, bool withContent) {
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly)) return WriteResult::CannotCreate;
-    if (withContent) {
-        const QByteArray text = compose(entries, lengthOf);
-        if (file.write(text) != text.size()) {
-            file.cancelWriting();
-            return WriteResult::Failed;
-        }
-    }
+    AtomicFile file(fileName);
+    if (!file.open()) return WriteResult::CannotCreate;
+    if (withContent && !file.write(compose(entries, lengthOf))) return WriteResult::Failed;
     return file.commit() ? WriteResult::Ok : WriteResult::Failed;
 }
 

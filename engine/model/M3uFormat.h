@@ -39,8 +39,9 @@ public:
     static QByteArray compose(const std::vector<M3uEntry> &entries, const LengthOf &lengthOf);
     static M3uContent parse(const QByteArray &data);
 
-    // Writes beside the target and renames over it, so a failed write leaves the old file whole.
-    // Without content the file is created empty.
+    // Writes beside the target and renames over it once every write and the flush to disk succeeded,
+    // so a failure (a full disk included) leaves the old file whole. Without content the file is
+    // created empty.
     static WriteResult writeFile(const QString &fileName, const std::vector<M3uEntry> &entries,
                                  const LengthOf &lengthOf, bool withContent = true);
 

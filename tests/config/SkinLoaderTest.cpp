@@ -86,21 +86,23 @@ TEST_F(SkinLoader, FromTheChooserTheWindowKeepsTheMaskSize) {
 
 TEST_F(SkinLoader, MissingKeysPutTheSevenControlsAtTheOrigin) {
     ApplySkin(target, "Blue", false, folder());
-    // "Red" has only PlayBtnLeft; a section that does not exist has no keys at all.
-    fixtures::writeSkinFiles(folder(), "Nosection", Qt::green, {20, 20}, QRect(0, 0, 20, 20));
-    for (const QString &skin : {QStringLiteral("Red"), QStringLiteral("Nosection")}) {
-        target.log.clear();
-        ApplySkin(target, skin, false, folder());
-        const int play = skin == "Red" ? 40 : 0;
-        EXPECT_EQ(target.log.mid(0, 14), positionSteps({0, 0, 0, 0, play, 0, 0, 0, 0, 0, 0, 0, 0, 0}))
-            << skin.toStdString();
-    }
-    // Without Skins.ini at all, the same.
-    QFile::remove(folder() + "Skins.ini");
+    // "Red" has only PlayBtnLeft.
     target.log.clear();
-    ApplySkin(target, "Blue", false, folder());
-    EXPECT_EQ(target.log.mid(0, 14), positionSteps(QList<int>(14, 0)));
+    ApplySkin(target, "Red", false, folder());
+    EXPECT_EQ(target.log.mid(0, 14), positionSteps({0, 0, 0, 0, 40, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
     EXPECT_FALSE(target.log.contains("background")) << "no Texture key reads as 0";
+    // A folder without a section, or without Skins.ini at all, is no skin: controls at the origin,
+    // then the first glyph fails.
+    fixtures::writeSkinFiles(folder(), "Nosection", Qt::green, {20, 20}, QRect(0, 0, 20, 20));
+    for (const bool withIni : {true, false}) {
+        if (!withIni) QFile::remove(folder() + "Skins.ini");
+        for (const QString &skin : {QStringLiteral("Nosection"), QStringLiteral("Blue")}) {
+            if (withIni && skin == "Blue") continue;
+            target.log.clear();
+            EXPECT_THROW(ApplySkin(target, skin, false, folder()), SkinFileError) << skin.toStdString();
+            EXPECT_EQ(target.log, positionSteps(QList<int>(14, 0))) << skin.toStdString();
+        }
+    }
 }
 
 TEST_F(SkinLoader, TextureZeroKeepsThePreviousBackground) {
@@ -215,4 +217,27 @@ TEST_F(SkinLoader, StartUpSurvivesBrokenSkinsSilently) {
     EXPECT_EQ(target.log.last(), "built-in");
     EXPECT_TRUE(messages.empty());
     EXPECT_TRUE(calvoran::SettingsKey::readString("SkinName").isEmpty());
+}
+
+// SkinName comes from the settings file: a path in it must not reach files outside the skins.
+TEST_F(SkinLoader, OnlyListedPlainNamesAreSkins) {
+    // A complete skin outside Skins/, and one listed under a name that climbs out of it.
+    fixtures::writeSkinFiles(folder(), "../Outside", Qt::green, {20, 20}, QRect(0, 0, 20, 20));
+    ASSERT_TRUE(QFile::exists(folder() + "Outside/plbtn.bmp"));
+    fixtures::writeFile(folder() + "Skins.ini",
+                        "[Blue]\n" + kFullSection + "Texture=1\n[../Outside]\nTexture=0\n");
+    fixtures::writeSkinFiles(folder(), "Unlisted", Qt::green, {20, 20}, QRect(0, 0, 20, 20));
+    for (const QString &name : {QStringLiteral("../Outside"), QStringLiteral("Blue/.."), QStringLiteral(".."),
+                                QStringLiteral("Unlisted"), folder() + "Skins/Blue"}) {
+        SCOPED_TRACE(name.toStdString());
+        target.log.clear();
+        try {
+            ApplySkin(target, name, false, folder());
+            FAIL() << "no error";
+        } catch (const SkinFileError &error) {
+            EXPECT_TRUE(error.message().contains("plbtn.bmp\". No such file or directory"));
+        }
+        EXPECT_EQ(target.log, positionSteps(QList<int>(14, 0)));
+        EXPECT_EQ(calvoran::resolveStartupSkin(name, folder()), "Blue");
+    }
 }

@@ -1,4 +1,5 @@
 #include "engine/model/M3uFormat.h"
+#include "support/SmallDisk.h"
 
 #include <QDir>
 #include <QFile>
@@ -6,6 +7,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <stdexcept>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using calvoran::M3uContent;
 using calvoran::M3uEntry;
@@ -207,4 +210,37 @@ TEST(M3uFormat, LongListsAreMeasuredInParallelButWrittenInOrder) {
         return 1;
     };
     EXPECT_THROW(M3uFormat::compose(entries, failing), std::runtime_error);
+}
+
+TEST(M3uFormat, AFullDiskKeepsTheOldListAndReportsIt) {
+    SmallDisk disk;
+    if (!disk.mounted()) GTEST_SKIP() << "no permission to mount a small file system";
+    const QString target = disk.path() + "playlist.m3u";
+    QTemporaryDir music;
+    const QString song = touch(music, "a.mp3");
+    ASSERT_EQ(M3uFormat::writeFile(target, {{"1. old", song}}, [](const QString &) { return 5.0; }),
+              M3uFormat::WriteResult::Ok);
+    const QByteArray before = readAll(target);
+
+    disk.fill(1024); // a page or so left: the new list does not fit
+    std::vector<M3uEntry> many(400, M3uEntry{"1. a caption long enough to need room", song});
+    EXPECT_EQ(M3uFormat::writeFile(target, many, [](const QString &) { return 5.0; }),
+              M3uFormat::WriteResult::Failed);
+    EXPECT_EQ(readAll(target), before);
+    EXPECT_EQ(disk.files(), QStringList{"playlist.m3u"});
+}
+
+// Measuring a FIFO would open it and wait for a writer for ever.
+TEST(M3uFormat, OnlyRegularFilesAreMeasured) {
+    QTemporaryDir dir;
+    const QString song = touch(dir, "a.mp3");
+    const QString fifo = dir.filePath("x.mp3");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QStringList measured;
+    const QByteArray text = M3uFormat::compose({{"1. a", song}, {"2. x", fifo}}, [&](const QString &path) {
+        measured << path;
+        return 3.0;
+    });
+    EXPECT_EQ(measured, QStringList{song});
+    EXPECT_TRUE(text.contains("#EXTINF:003,1. a\r\n"));
 }

@@ -2,6 +2,7 @@
 #include "TagBytes.h"
 #include "tags/id3v2.h"
 
+#include <QDir>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -340,6 +341,46 @@ TEST_F(Save, SizeLimitFailsBeforeAnyByteMoves) {
     Tid3v2tag b;
     EXPECT_EQ(b.LoadTag(p, 0), 0);
     EXPECT_EQ(tail(p, tagLength(readFile(p))), Bytes(original.begin() + 32, original.end()));
+}
+
+// Audio that must move goes to a new file beside the old one, which replaces it in one rename; a tag
+// that fits is still written in place.
+TEST_F(Save, MovingAudioReplacesTheFileWholeAndFittingTagsStayInPlace) {
+    const Bytes music = audio(60000, 4);
+    const std::string p = file(cat({tag(3, frame(3, "TIT2", text("x")), 10), music}));
+    ASSERT_EQ(::chmod(p.c_str(), 0640), 0);
+    struct stat before {};
+    ASSERT_EQ(::stat(p.c_str(), &before), 0);
+    ASSERT_EQ(t.LoadTag(p, 0), 0);
+    t.SetFrameText("TIT2", std::string(9000, 'n'));
+    ASSERT_EQ(t.SaveTag("=", 255, 0, -1, 255), 0);
+    struct stat after {};
+    ASSERT_EQ(::stat(p.c_str(), &after), 0);
+    EXPECT_NE(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_mode & 0777, 0640u);
+    EXPECT_EQ(tail(p, tagLength(readFile(p))), music);
+    EXPECT_EQ(QDir(QString::fromStdString(dir.path(""))).entryList(QDir::Files | QDir::Hidden).size(), 1);
+
+    // Now the tag has room to spare: a shorter text is written into it, same file.
+    ASSERT_EQ(t.LoadTag(p, 0), 0);
+    t.SetFrameText("TIT2", "short");
+    t.PaddingLimit = 0; // reuse the old room
+    ASSERT_EQ(t.SaveTag("=", 255, 0, -1, 255), 0);
+    struct stat again {};
+    ASSERT_EQ(::stat(p.c_str(), &again), 0);
+    EXPECT_EQ(again.st_ino, after.st_ino);
+    EXPECT_EQ(tail(p, tagLength(readFile(p))), music);
+
+    // The bytes before a tag at an offset are carried over unchanged.
+    const Bytes lead = audio(300, 7);
+    const std::string q = dir.write("lead.mp3", cat({lead, tag(3, frame(3, "TIT2", text("x"))), music}));
+    Tid3v2tag at;
+    ASSERT_EQ(at.LoadTag(q, 300), 0);
+    at.SetFrameText("TIT2", std::string(5000, 'm'));
+    ASSERT_EQ(at.SaveTag("=", 255, 300, -1, 255), 0);
+    const Bytes written = readFile(q);
+    EXPECT_EQ(Bytes(written.begin(), written.begin() + 300), lead);
+    EXPECT_EQ(tail(q, 300 + tagLength(Bytes(written.begin() + 300, written.end()))), music);
 }
 
 } // namespace

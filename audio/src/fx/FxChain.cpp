@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstring>
 #include <mutex>
+#include <new>
 #include <vector>
 
 namespace calvoran::audio {
@@ -120,10 +121,19 @@ struct ChainState {
     }
 };
 
-std::mutex gRegistryMutex;
+// Never destroyed: a channel the program did not free lives in the library's handle table, which is
+// torn down at exit after any registry an ordinary static would give.
+struct Registry {
+    std::mutex mutex;
+    std::vector<ChainState *> chains;
+};
+Registry &registryState() {
+    alignas(Registry) static unsigned char storage[sizeof(Registry)];
+    static Registry *const state = ::new (storage) Registry();
+    return *state;
+}
 std::vector<ChainState *> &registry() {
-    static std::vector<ChainState *> chains;
-    return chains;
+    return registryState().chains;
 }
 
 } // namespace
@@ -143,7 +153,7 @@ int paramEqAddress(std::uint32_t fx) {
 }
 
 void removeEffectsFromAllChains() {
-    const std::lock_guard reg(gRegistryMutex);
+    const std::lock_guard reg(registryState().mutex);
     for (ChainState *impl : registry()) {
         const std::lock_guard lock(impl->mutex);
         impl->removeAll();
@@ -153,12 +163,12 @@ void removeEffectsFromAllChains() {
 } // namespace fx
 
 FxChain::FxChain(int sampleRate, int channels) : impl_(std::make_unique<Impl>(sampleRate, channels)) {
-    const std::lock_guard reg(gRegistryMutex);
+    const std::lock_guard reg(registryState().mutex);
     registry().push_back(impl_.get());
 }
 
 FxChain::~FxChain() {
-    const std::lock_guard reg(gRegistryMutex);
+    const std::lock_guard reg(registryState().mutex);
     std::erase(registry(), impl_.get());
 }
 

@@ -134,7 +134,8 @@ int RunProgram(QApplication &app, const QString &commandLine) {
     frmMain = radio.get();
     auto eq = std::make_unique<Teq2>();
     eq2 = eq.get();
-    auto vsx = std::make_unique<TVSXlab>();
+    auto vsx =
+        std::make_unique<TVSXlab>([] { return Form2 ? static_cast<uint32_t>(Form2->CurrentChannel) : 0U; });
     VSXlab = vsx.get();
 
     QString skinName;

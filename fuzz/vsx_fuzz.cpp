@@ -12,12 +12,10 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-    if (size == 0)
-        return 0;
+    if (size == 0) return 0;
     static const char *const hints[] = {"x", "x", "x", ""};
     const QByteArray bytes(reinterpret_cast<const char *>(data + 1), static_cast<qsizetype>(size - 1));
     calvoran::MeshLoadResult result = calvoran::LoadMeshFromMemory(bytes, hints[data[0] % 4]);
-    if (result.mesh)
-        result.mesh->Scale(3.0f, 3.0f, 3.0f);
+    if (result.mesh) result.mesh->Scale(3.0f, 3.0f, 3.0f);
     return 0;
 }

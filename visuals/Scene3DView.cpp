@@ -14,6 +14,8 @@ Scene3DView::Scene3DView(const Scene3D *scene, QSize surface, QWidget *parent)
 
 Scene3DView::~Scene3DView() {
     if (context()) {
+        // The base class destroys the context after this object's members are gone.
+        disconnect(context(), nullptr, this, nullptr);
         makeCurrent();
         releaseGL();
         doneCurrent();

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -59,7 +60,13 @@ void TVSXlab::setVisible(bool visible) {
 
 void TVSXlab::createSurface() {
     surfaceCreated_ = true;
-    const OpenGLProbe probe = ProbeOpenGL();
+    // These platforms draw windows without GL even where a GL context can be had.
+    static const QStringList noGlWindows{"offscreen", "minimal", "vnc", "linuxfb"};
+    OpenGLProbe probe;
+    if (noGlWindows.contains(QGuiApplication::platformName()))
+        probe.error = QStringLiteral("this display has no OpenGL windows");
+    else
+        probe = ProbeOpenGL();
     if (probe.available) {
         hardware_ = !IsSoftwareRenderer(probe.renderer);
         DXDraw = new Scene3DView(&scene_, kSurfaceSize, this);

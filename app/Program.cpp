@@ -145,7 +145,7 @@ int RunProgram(QApplication &app, const QString &commandLine) {
     frmMain = radio.get();
     auto eq = std::make_unique<Teq2>(*engine);
     eq2 = eq.get();
-    auto vsx = std::make_unique<TVSXlab>();
+    auto vsx = std::make_unique<TVSXlab>(currentChannel);
     VSXlab = vsx.get();
     form1->setPeers({form2.get(), id.get(), form5.get(), eq.get(), vsx.get()});
 

@@ -14,6 +14,7 @@ PACKAGES=(
   # tests: framework, display, reference decoders and encoders, tag tools
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils imagemagick
+  libgl1-mesa-dri libglx-mesa0
   mpg123 vorbis-tools openmpt123 sox libsox-fmt-all lame twolame
   python3 python3-mutagen eyed3 libtag1-dev
   # fuzzing and sanitizers

@@ -44,6 +44,8 @@ inline bool spinUntil(const std::function<bool()> &done, int guardMs = 20000) {
     while (!done()) {
         if (guard.hasExpired()) return false;
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        // Deletions asked for outside any event are not run by processEvents alone.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     return true;
 }

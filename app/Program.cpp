@@ -13,6 +13,7 @@
 #include "platform/SettingsKey.h"
 #include "platform/TrayIcon.h"
 #include "radio/RadioWindow.h"
+#include "scan/dadd.h"
 #include "tags/id3.h"
 #include "tags/id3v2.h"
 #include "visuals/LevelMetersWindow.h"
@@ -92,6 +93,29 @@ void wireConfigHooks() {
     };
 }
 
+// The Add Directory dialog appends to the playlist and titles entries from the ID3 window's boxes,
+// where the playlist's tag routine leaves a file's fields.
+void wireAddDirectory(TForm2 &playlist, Tid32 &tagsWindow) {
+    playlist.setOnAddDirectory([&playlist, &tagsWindow] {
+        static QString lastAddFolder; // kept while the program runs
+        DirAddPlaylist links;
+        links.readTags = [&playlist, &tagsWindow](const QString &path) {
+            playlist.LoadTagInfo(path);
+            const Tid32::Fields f = tagsWindow.fields();
+            return TagFields{f.Title, f.Artist, f.Album, f.Year, f.Genre, f.Comment, f.Track};
+        };
+        links.entryCount = [&playlist] { return playlist.EntryCount(); };
+        links.appendEntry = [&playlist](const std::string &caption, const QString &location, int) {
+            playlist.AppendEntry(caption, location);
+        };
+        links.lastAddFolder = &lastAddFolder;
+        // A child of the playlist window, so it and its search end before the playlist does.
+        auto *dialog = new Tdiradd(std::move(links), &playlist);
+        dialog->show();
+        dialog->raise();
+    });
+}
+
 } // namespace
 
 bool programRunning() {
@@ -123,6 +147,7 @@ int RunProgram(QApplication &app, const QString &commandLine) {
     engine.id3Window = id.get();
     auto form2 = std::make_unique<TForm2>(engine);
     Form2 = form2.get();
+    wireAddDirectory(*form2, *id);
     wireConfigHooks();
     auto form5 = std::make_unique<TForm5>();
     Form5 = form5.get();

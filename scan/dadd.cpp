@@ -9,6 +9,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFileSystemModel>
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -26,6 +28,17 @@ QCheckBox *checkBox(QWidget *parent, const char *name, const QString &caption, Q
     box->setGeometry(geometry);
     box->setToolTip(hint);
     return box;
+}
+
+// With a substitute face wider than the one these boxes were sized for, a caption gets a smaller
+// size rather than being cut off.
+void fitCaption(QWidget *control, const QFont &face, const QString &caption, int room) {
+    QFont font = face;
+    while (font.pixelSize() > 8 && QFontMetrics(font).horizontalAdvance(caption) > room)
+        font.setPixelSize(font.pixelSize() - 1);
+    // Through the style sheet: the dialog's sheet would override a plain font setting.
+    if (font.pixelSize() != face.pixelSize())
+        control->setStyleSheet(QStringLiteral("font-size: %1px;").arg(font.pixelSize()));
 }
 
 } // namespace
@@ -51,9 +64,20 @@ void Tdiradd::buildControls() {
     pal.setColor(QPalette::Window, Qt::white);
     setPalette(pal);
     setAutoFillBackground(true);
-    QFont f(QStringLiteral("MS Sans Serif"));
-    f.setPixelSize(11);
-    setFont(f);
+    // Where that face is missing, a narrow one keeps the captions inside their small boxes. The font
+    // goes through the style sheet, which would otherwise override it.
+    QString family = QStringLiteral("MS Sans Serif");
+    if (QFontInfo(QFont(family)).family() != family) family = QStringLiteral("DejaVu Sans Condensed");
+    QFont face(family);
+    face.setPixelSize(11);
+    setFont(face);
+    setStyleSheet(QStringLiteral(
+                      "* { font-family: \"%1\"; font-size: 11px; }"
+                      "QCheckBox { spacing: 2px; } QCheckBox::indicator { width: 11px; height: 11px; }"
+                      "QPushButton { padding: 0px; border: 1px solid #808080; border-radius: 2px;"
+                      " background: #f0f0f0; }"
+                      "QPushButton:pressed { background: #d8d8d8; } QPushButton:disabled { color: #a0a0a0; }")
+                      .arg(family));
 
     stv1Model = new QFileSystemModel(this);
     stv1Model->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::Drives);
@@ -73,6 +97,16 @@ void Tdiradd::buildControls() {
     treePal.setColor(QPalette::Inactive, QPalette::HighlightedText,
                      treePal.color(QPalette::Active, QPalette::HighlightedText));
     stv1->setPalette(treePal);
+    // The folders load in the background: the chosen folder is shown again as its parents arrive,
+    // until the user picks another one.
+    connect(stv1Model, &QFileSystemModel::directoryLoaded, this, [this](const QString &loaded) {
+        if (pendingFolder_.isEmpty()) return;
+        if (pendingFolder_ == loaded || pendingFolder_.startsWith(loaded)) revealPendingFolder();
+    });
+    connect(stv1->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex &current) {
+                if (stv1Model->filePath(current) != pendingFolder_) pendingFolder_.clear();
+            });
 
     GroupBox1 = new QGroupBox(QStringLiteral("Add files of type:"), this);
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
@@ -116,6 +150,12 @@ void Tdiradd::buildControls() {
     Button2->setGeometry(275, 74, 68, 17);
     connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
 
+    for (QCheckBox *box :
+         {mp1chk, mp2chk, mp3chk, oggchk, modchk, mtmchk, wavchk1, s3mchk, itchk, xmchk, subs1})
+        fitCaption(box, face, box->text(), box->width() - 18);
+    for (QPushButton *button : {Button1, Button2})
+        fitCaption(button, face, button->text(), button->width() - 8);
+
     Label1 = new QLabel(this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setGeometry(0, 248 - 13, 353, 13);
@@ -152,13 +192,18 @@ QString Tdiradd::SelectedFolder() const {
 }
 
 void Tdiradd::SelectFolder(const QString &folder) {
-    const QModelIndex index = stv1Model->index(folder);
+    pendingFolder_ = folder;
+    revealPendingFolder();
+}
+
+void Tdiradd::revealPendingFolder() {
+    const QModelIndex index = stv1Model->index(pendingFolder_);
     if (!index.isValid()) return;
     for (QModelIndex up = index.parent(); up.isValid(); up = up.parent())
         stv1->expand(up);
     stv1->expand(index);
     stv1->setCurrentIndex(index);
-    stv1->scrollTo(index);
+    stv1->scrollTo(index, QAbstractItemView::PositionAtCenter);
 }
 
 QStringList Tdiradd::Patterns() const {

@@ -61,9 +61,11 @@ private:
     void discardScan();
     void restoreCursor();
     void discardDialog();
+    void revealPendingFolder();
 
     calvoran::DirAddPlaylist playlist_;
     int foundCount_ = 0;
     bool busyCursor_ = false;
     bool discarded_ = false;
+    QString pendingFolder_;
 };

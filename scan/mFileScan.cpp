@@ -3,9 +3,11 @@
 #include "Wildcard.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <dirent.h>
 #include <mutex>
@@ -16,6 +18,19 @@
 #include <vector>
 
 namespace calvoran {
+
+constexpr qint64 kInlineBudgetMs = 8;
+constexpr int kInlineBudgetCount = 32;
+constexpr std::chrono::microseconds kInlineWait{1000};
+// A few microseconds of looking: giving the processor away instead (yield) loses a whole time slice
+// on a busy machine.
+constexpr int kSpins = 400;
+
+inline void cpuRelax() {
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_ia32_pause();
+#endif
+}
 
 // What the worker and the component share. The component may go away while the worker runs; the
 // worker then stops at once and hands nothing more over, and notifications still queued find no
@@ -32,11 +47,20 @@ struct SearchHandOver : std::enable_shared_from_this<SearchHandOver> {
     bool handOver(Notification notification) {
         std::unique_lock lock(mutex);
         if (detached || !app) return false;
+        const uint64_t seq = ++posted;
         pending = std::move(notification);
-        handled = false;
-        QMetaObject::invokeMethod(
-            app, [self = shared_from_this()] { self->dispatch(); }, Qt::QueuedConnection);
-        cv.wait(lock, [this] { return handled || detached; });
+        hasPending = true;
+        if (uiWaiting)
+            cv.notify_all();
+        else
+            QMetaObject::invokeMethod(
+                app, [self = shared_from_this()] { self->dispatch(); }, Qt::QueuedConnection);
+        lock.unlock();
+        // Both sides look for a moment before they sleep: a wake-up costs more than the wait.
+        for (int i = 0; i < kSpins && doneSeq.load() < seq && !abort.load(); ++i)
+            cpuRelax();
+        lock.lock();
+        cv.wait(lock, [&] { return doneSeq.load() >= seq || detached; });
         return !detached;
     }
 
@@ -54,7 +78,10 @@ struct SearchHandOver : std::enable_shared_from_this<SearchHandOver> {
     std::mutex mutex;
     std::condition_variable cv;
     std::optional<Notification> pending;
-    bool handled = false;
+    uint64_t posted = 0;              // sequence number of the last notification handed over
+    std::atomic<uint64_t> doneSeq{0}; // ... and of the last one handled
+    std::atomic<bool> hasPending{false};
+    bool uiWaiting = false;
     bool detached = false;
     std::atomic<bool> abort{false};
     QObject *app = nullptr;
@@ -66,25 +93,45 @@ struct SearchHandOver : std::enable_shared_from_this<SearchHandOver> {
     TmFileScan::TOnReadyEvent onReady;
 
 private:
+    // One file at a time, each waited for, costs an event-loop round trip per file. So after handling
+    // one, the user-interface thread waits a moment for the next and handles it here, for a few
+    // milliseconds (or a few dozen files) at most before the event loop gets its turn again.
     void dispatch() {
-        std::optional<Notification> n;
-        {
-            std::lock_guard lock(mutex);
-            n.swap(pending);
+        QElapsedTimer budget;
+        budget.start();
+        for (int handledHere = 1;; ++handledHere) {
+            std::optional<Notification> n;
+            uint64_t seq = 0;
+            {
+                std::lock_guard lock(mutex);
+                n.swap(pending);
+                hasPending = false;
+                seq = posted;
+            }
+            if (!n) return; // a stale call: its notification was handled in a loop like this one
+            // A handler may destroy the component (and so the worker object): from here on only this
+            // object, kept alive by the queued call, is touched.
+            if (component) {
+                if (n->end)
+                    ready(n->searchResult);
+                else
+                    found(n->fileName);
+            }
+            std::unique_lock lock(mutex);
+            doneSeq = seq;
+            cv.notify_all();
+            if (n->end || detached || handledHere >= kInlineBudgetCount ||
+                budget.elapsed() >= kInlineBudgetMs)
+                return;
+            uiWaiting = true; // the worker need not post its next notification
+            lock.unlock();
+            for (int i = 0; i < kSpins && !hasPending.load() && !abort.load(); ++i)
+                cpuRelax();
+            lock.lock();
+            cv.wait_for(lock, kInlineWait, [this] { return pending.has_value() || detached; });
+            uiWaiting = false;
+            if (!pending || detached) return;
         }
-        // A handler may destroy the component (and so the worker object): from here on only this
-        // object, kept alive by the queued call, is touched.
-        if (n && component) {
-            if (n->end)
-                ready(n->searchResult);
-            else
-                found(n->fileName);
-        }
-        {
-            std::lock_guard lock(mutex);
-            handled = true;
-        }
-        cv.notify_all();
     }
 
     void found(const QString &fileName) {

@@ -25,6 +25,7 @@ constexpr std::chrono::microseconds kInlineWait{1000};
 // A few microseconds of looking: giving the processor away instead (yield) loses a whole time slice
 // on a busy machine.
 constexpr int kSpins = 400;
+constexpr qsizetype kBatch = 64;
 
 inline void cpuRelax() {
 #if defined(__x86_64__) || defined(__i386__)
@@ -36,10 +37,11 @@ inline void cpuRelax() {
 // worker then stops at once and hands nothing more over, and notifications still queued find no
 // component and do nothing.
 struct SearchHandOver : std::enable_shared_from_this<SearchHandOver> {
+    // The matches of one listing travel together; each still gets its own handler call, in order, and
+    // the worker waits for all of them.
     struct Notification {
         bool end = false;
-        QString fileName;
-        QStringList searchResult;
+        QStringList fileNames;
     };
 
     // Runs a notification on the user-interface thread and waits until it has been handled there.
@@ -91,15 +93,16 @@ struct SearchHandOver : std::enable_shared_from_this<SearchHandOver> {
     QObject *sender = nullptr;
     TmFileScan::TOnFileFoundEvent onFileFound;
     TmFileScan::TOnReadyEvent onReady;
+    QStringList searchResult; // every name reported, in report order
 
 private:
-    // One file at a time, each waited for, costs an event-loop round trip per file. So after handling
-    // one, the user-interface thread waits a moment for the next and handles it here, for a few
-    // milliseconds (or a few dozen files) at most before the event loop gets its turn again.
+    // One hand-over at a time, each waited for, costs an event-loop round trip per hand-over. So after
+    // handling one, the user-interface thread waits a moment for the next and handles it here, for a
+    // few milliseconds (or a few dozen files) at most before the event loop gets its turn again.
     void dispatch() {
         QElapsedTimer budget;
         budget.start();
-        for (int handledHere = 1;; ++handledHere) {
+        for (qsizetype handledHere = 0;;) {
             std::optional<Notification> n;
             uint64_t seq = 0;
             {
@@ -111,12 +114,12 @@ private:
             if (!n) return; // a stale call: its notification was handled in a loop like this one
             // A handler may destroy the component (and so the worker object): from here on only this
             // object, kept alive by the queued call, is touched.
-            if (component) {
-                if (n->end)
-                    ready(n->searchResult);
-                else
-                    found(n->fileName);
+            if (n->end) {
+                if (component) ready();
+            } else {
+                found(n->fileNames);
             }
+            handledHere += n->fileNames.size() + 1;
             std::unique_lock lock(mutex);
             doneSeq = seq;
             cv.notify_all();
@@ -134,21 +137,28 @@ private:
         }
     }
 
-    void found(const QString &fileName) {
-        component->results_.append(fileName);
-        if (!onFileFound) return;
-        try {
-            onFileFound(sender, fileName);
-        } catch (...) {
-            // The search ends as after Stop, and the end notification still comes.
-            abort = true;
+    void found(const QStringList &fileNames) {
+        for (const QString &fileName : fileNames) {
+            // After Stop, a failed handler or the component's end, the rest goes unreported.
+            if (!component || abort.load()) return;
+            component->results_.append(fileName);
+            searchResult.append(fileName);
+            if (!onFileFound) continue;
+            try {
+                onFileFound(sender, fileName);
+            } catch (...) {
+                // The search ends as after Stop, and the end notification still comes.
+                abort = true;
+            }
         }
     }
 
-    void ready(const QStringList &searchResult) {
+    void ready() {
         component->running_ = false;
         if (!onReady) return;
         try {
+            // The list lives here, kept by the queued call, so it stays valid even if the handler
+            // destroys the component.
             onReady(sender, abort.load(), searchResult);
         } catch (...) {
             // Nothing is left to end: the component is idle already.
@@ -203,7 +213,6 @@ bool TSearchThread::aborted() const {
 }
 
 void TSearchThread::run() {
-    SearchResult.clear();
     try {
         // The whole tree is walked once per pattern, so each pattern's files come together.
         for (const QString &path : paths_) {
@@ -223,15 +232,13 @@ void TSearchThread::run() {
     }
     SearchHandOver::Notification end;
     end.end = true;
-    end.searchResult = std::move(SearchResult);
     handOver_->handOver(std::move(end));
 }
 
-bool TSearchThread::report(const std::string &name) {
-    const QString fileName = QFile::decodeName(QByteArray::fromStdString(name));
-    SearchResult.append(fileName);
+bool TSearchThread::report(QStringList &batch) {
+    if (batch.isEmpty()) return !aborted();
     SearchHandOver::Notification found;
-    found.fileName = fileName;
+    found.fileNames.swap(batch);
     return handOver_->handOver(std::move(found)) && !aborted();
 }
 
@@ -254,10 +261,14 @@ void TSearchThread::searchFolder(const std::string &folder, const calvoran::Wild
         return byFolded != 0 ? byFolded < 0 : a.name < b.name;
     });
 
+    QStringList batch;
     for (const Entry &e : entries) {
         if (aborted()) return;
-        if (pattern.matches(e.display) && !report(folder + e.name)) return;
+        if (!pattern.matches(e.display)) continue;
+        batch.append(QFile::decodeName(QByteArray::fromStdString(folder + e.name)));
+        if (batch.size() >= calvoran::kBatch && !report(batch)) return;
     }
+    if (!report(batch)) return;
     if (!subDirs_) return;
     for (const Entry &e : entries) {
         if (aborted()) return;

@@ -30,14 +30,14 @@ private:
     void run();
     struct Visited;
     void searchFolder(const std::string &folder, const calvoran::Wildcard &pattern, Visited &visited);
-    bool report(const std::string &name);
+    // Hands the batch of names over (emptying it); false when the search is to end.
+    bool report(QStringList &batch);
     bool aborted() const;
 
     std::shared_ptr<calvoran::SearchHandOver> handOver_;
     const QStringList paths_;
     const QStringList filters_;
     const bool subDirs_;
-    QStringList SearchResult;
     std::thread thread_;
 };
 

@@ -1,6 +1,5 @@
 #include "MainWindow.h"
 
-#include "AboutPlaceholder.h"
 #include "BrowserWindow.h"
 #include "MainMenu.h"
 #include "PlayerLook.h"
@@ -20,6 +19,7 @@
 #include "radio/RadioWindow.h"
 #include "tags/id3.h"
 #include "visuals/vsx.h"
+#include "widgets/About.h"
 #include "widgets/TVrBitmapButton.h"
 #include "widgets/TVrDisplay.h"
 #include "widgets/TVrLevelBar.h"
@@ -213,7 +213,7 @@ void TForm1::buildControls() {
 
 void TForm1::wireMenu() {
     MainMenu *m = PopupMenu1;
-    connect(m->About1, &QAction::triggered, this, [] { showNew<AboutPlaceholder>(); });
+    connect(m->About1, &QAction::triggered, this, [] { showNew<calvoran::TAbout>(); });
     connect(m->CreatingSkins1, &QAction::triggered, this, [] {
         auto *browser = new Tbrowser1();
         browser->setAttribute(Qt::WA_DeleteOnClose);

@@ -14,6 +14,7 @@
 #include "platform/SettingsKey.h"
 #include "platform/TrayIcon.h"
 #include "radio/RadioWindow.h"
+#include "scan/dadd.h"
 #include "tags/id3.h"
 #include "tags/id3v2.h"
 #include "visuals/LevelMetersWindow.h"
@@ -85,6 +86,25 @@ ConfigLinks configLinks(PlaybackEngine &engine, TForm1 &main, TForm2 &playlist,
     return links;
 }
 
+// The Add Directory dialog appends to the playlist and titles entries from the ID3 window's boxes,
+// where the playlist's tag routine leaves a file's fields.
+void wireAddDirectory(TForm2 &playlist) {
+    auto lastAddFolder = std::make_shared<QString>(); // kept while the program runs
+    playlist.setOnAddDirectory([&playlist, lastAddFolder] {
+        DirAddPlaylist links;
+        links.readTags = [&playlist](const QString &path) { return playlist.LoadTagInfo(path); };
+        links.entryCount = [&playlist] { return playlist.EntryCount(); };
+        links.appendEntry = [&playlist](const std::string &caption, const QString &location, int) {
+            playlist.AppendEntry(caption, location);
+        };
+        links.lastAddFolder = lastAddFolder.get();
+        // A child of the playlist window, so it and its search end before the playlist does.
+        auto *dialog = new Tdiradd(std::move(links), &playlist);
+        dialog->show();
+        dialog->raise();
+    });
+}
+
 } // namespace
 
 bool programRunning() {
@@ -118,6 +138,7 @@ int RunProgram(QApplication &app, const QString &commandLine) {
     setup.commandLine = commandLine;
     auto form2 = std::make_unique<TForm2>(*engine, *playlist, setup);
     Form2 = form2.get();
+    wireAddDirectory(*form2);
     auto look = std::make_shared<PlaylistLook>();
     auto form5 = std::make_unique<TForm5>(configLinks(*engine, *form1, *form2, look));
     Form5 = form5.get();

@@ -5,7 +5,7 @@ set -euo pipefail
 
 PACKAGES=(
   # build
-  build-essential cmake ninja-build pkg-config git
+  build-essential cmake ninja-build pkg-config git ccache
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-image-formats-plugins libqt6opengl6-dev
   libgl-dev libglx-dev libopengl-dev
   libsdl2-dev libmpg123-dev libvorbis-dev libogg-dev libsndfile1-dev

@@ -53,7 +53,7 @@ xdotool windowmove "$lab" 30 200
 sleep 1
 # VS Lab's own menu bar: Common (COMMON_X pixels from the left) > Type > Circle, Oscilloscope,
 # Spectrum, Explosion.
-name=(circle oscilloscope spectrum explosion)
+name=(circle oscilloscope analyser explosion)
 for type in 0 1 2 3; do
     xdotool mousemove --window "$lab" "${COMMON_X:-138}" 10 click 1
     sleep 0.4

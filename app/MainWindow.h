@@ -46,6 +46,7 @@ public:
         TForm5 *config = nullptr;
         Teq2 *equalizer = nullptr;
         TVSXlab *vsx = nullptr;
+        TfrmMain *radio = nullptr;
     };
     void setPeers(const Peers &peers) { peers_ = peers; }
 

@@ -188,7 +188,10 @@ TfrmMain::TfrmMain(RadioHost host, QWidget *parent)
     FormCreate();
 }
 
-TfrmMain::~TfrmMain() = default;
+TfrmMain::~TfrmMain() {
+    // Presets changed since the last save (a deletion, a station's new name) are kept at exit.
+    if (opened_) save();
+}
 
 DWORD TfrmMain::current() const {
     return host_.currentChannel ? host_.currentChannel() : 0;
@@ -212,6 +215,7 @@ void TfrmMain::FormCreate() {
 }
 
 void TfrmMain::OpenRadio() {
+    opened_ = true;
     FillListView();
     show();
     raise();

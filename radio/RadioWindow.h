@@ -88,6 +88,7 @@ private:
     calvoran::RadioHost host_;
     calvoran::TPresets presets_;
     calvoran::TRadioPreset *currentPreset_ = nullptr; // not owned; cleared when its preset goes
+    bool opened_ = false;                             // the user has seen the window
     DWORD presetChannel_ = 0;                         // the stream opened for currentPreset_
     calvoran::TagPairList tagPairs_;
     QLabel *panels_[2] = {nullptr, nullptr};

@@ -144,7 +144,10 @@ TfrmMain::TfrmMain(RadioHost host, QWidget *parent)
     stsbrMain->setSizeGripEnabled(false);
     for (int i = 0; i < 2; ++i) {
         panels_[i] = new QLabel(stsbrMain);
-        panels_[i]->setFixedWidth(i == 0 ? 400 : 300);
+        // Widths as the panels start; a narrow window clips them instead of growing.
+        panels_[i]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        panels_[i]->setMinimumWidth(0);
+        panels_[i]->setMaximumWidth(i == 0 ? 400 : 300);
         stsbrMain->addWidget(panels_[i]);
     }
 
@@ -249,7 +252,7 @@ void TfrmMain::closeEvent(QCloseEvent *event) {
 }
 
 void TfrmMain::FormResize() {
-    panels_[0]->setFixedWidth(std::max(0, stsbrMain->width() - 300));
+    panels_[0]->setMaximumWidth(std::max(0, stsbrMain->width() - 300));
 }
 
 void TfrmMain::resizeEvent(QResizeEvent *event) {

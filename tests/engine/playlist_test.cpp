@@ -1,3 +1,4 @@
+#include "../audio/LoopbackServer.h"
 #include "EngineFiles.h"
 #include "FormFixture.h"
 
@@ -125,6 +126,25 @@ TEST_F(PlaylistTest, DoubleClickPlaysTheSelectedEntryAndNothingWithoutOne) {
     f.list1dbl();
     EXPECT_EQ(BASS_ChannelIsActive(first), DWORD(BASS_ACTIVE_STOPPED));
     EXPECT_NE(f.CurrentChannel(), first);
+}
+
+TEST_F(PlaylistTest, AnEntryWithAStationAddressPlaysTheStation) {
+    const EngineFiles &files = engineFiles();
+    const QByteArray mp3 = readAll(files.mp3Tagged);
+    calvoran::test::LoopbackServer server([&](calvoran::test::LoopbackConnection &c) {
+        c.send("ICY 200 OK\r\nicy-name:Loop\r\n\r\n");
+        c.send(mp3.constData(), static_cast<std::size_t>(mp3.size()));
+        c.pause(std::chrono::seconds(10));
+    });
+    TForm2 &f = make();
+    f.AppendEntry("Loop", QString::fromStdString(server.url("/live")), false);
+    f.SelectPosition(0);
+    f.list1dbl();
+    ASSERT_NE(f.CurrentChannel, 0u);
+    EXPECT_EQ(BASS_ChannelIsActive(f.CurrentChannel), DWORD(BASS_ACTIVE_PLAYING));
+    EXPECT_NE(BASS_StreamGetTags(f.CurrentChannel, BASS_TAG_ICY), nullptr);
+    EXPECT_EQ(f.StatusText(0), "Total: 0:0"); // a station has no length
+    EXPECT_TRUE(messages.empty());
 }
 
 TEST_F(PlaylistTest, SaveAndOpenRoundTripWithMeasuredLengths) {

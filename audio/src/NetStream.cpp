@@ -24,6 +24,14 @@ const char *userAgent() {
     return "Calvoran Player/" CALVORAN_VERSION_TEXT;
 }
 
+// The user's proxy exceptions, and this machine always: a station on loopback never goes through a proxy.
+std::string noProxy() {
+    const char *env = std::getenv("no_proxy");
+    if (!env || !*env) env = std::getenv("NO_PROXY");
+    std::string list = env && *env ? std::string(env) + "," : std::string();
+    return list + "localhost,127.0.0.1,::1";
+}
+
 void globalInit() {
     static std::once_flag once;
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
@@ -314,6 +322,10 @@ NetStream::Outcome NetStream::transfer(const std::string &url, std::uint64_t off
     curl_easy_setopt(easy, CURLOPT_USERAGENT, userAgent());
     curl_easy_setopt(easy, CURLOPT_FAILONERROR, 1L);
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+    // Freeing a stream never waits for a name look-up that hangs.
+    curl_easy_setopt(easy, CURLOPT_QUICK_EXIT, 1L);
+    const std::string exceptions = noProxy();
+    curl_easy_setopt(easy, CURLOPT_NOPROXY, exceptions.c_str());
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(options_.timeoutMs));
     curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &Transfer::onHeader);
     curl_easy_setopt(easy, CURLOPT_HEADERDATA, &t);

@@ -326,7 +326,8 @@ void TfrmMain::mntmDeletePresetsClick() {
 void TfrmMain::lstvwStationsDblClick() {
     TRadioPreset *preset = presetOf(firstSelected());
     if (!preset) return;
-    if (current() != 0) BASS_StreamFree(current());
+    // The current channel may be a module the engine plays: that stops too.
+    if (current() != 0 && !BASS_StreamFree(current())) BASS_MusicFree(current());
     currentPreset_ = preset;
     // The connect blocks (at most the network time-out); say so first.
     setStatus(1, QStringLiteral("Opening new connection with ") + fromAnsi(preset->DisplayName()));

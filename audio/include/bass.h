@@ -44,7 +44,7 @@ typedef DWORD HFX;
 #define BASS_ERROR_TIMEOUT 40  /* the server sent no usable audio within BASS_CONFIG_NET_TIMEOUT */
 #define BASS_ERROR_FILEFORM 41 /* unsupported file format */
 #define BASS_ERROR_ENDED 45    /* a decode-only channel has reached its end */
-#define BASS_ERROR_HTTP 46     /* the server answered with an error status, or too many redirects */
+#define BASS_ERROR_HTTP 46     /* an error status, too many redirects, or a malformed or oversized response */
 #define BASS_ERROR_UNKNOWN -1  /* some other problem */
 
 /* BASS_Init flags. */

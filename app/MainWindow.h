@@ -14,6 +14,7 @@ class TForm5;
 class Teq2;
 class Tid32;
 class TVSXlab;
+class TfrmMain;
 class WindowDrag;
 
 namespace calvoran {

@@ -140,9 +140,9 @@ TEST_F(PlaylistTest, AnEntryWithAStationAddressPlaysTheStation) {
     f.AppendEntry("Loop", QString::fromStdString(server.url("/live")), false);
     f.SelectPosition(0);
     f.list1dbl();
-    ASSERT_NE(f.CurrentChannel, 0u);
-    EXPECT_EQ(BASS_ChannelIsActive(f.CurrentChannel), DWORD(BASS_ACTIVE_PLAYING));
-    EXPECT_NE(BASS_StreamGetTags(f.CurrentChannel, BASS_TAG_ICY), nullptr);
+    ASSERT_NE(f.CurrentChannel(), 0u);
+    EXPECT_EQ(BASS_ChannelIsActive(f.CurrentChannel()), DWORD(BASS_ACTIVE_PLAYING));
+    EXPECT_NE(BASS_StreamGetTags(f.CurrentChannel(), BASS_TAG_ICY), nullptr);
     EXPECT_EQ(f.StatusText(0), "Total: 0:0"); // a station has no length
     EXPECT_TRUE(messages.empty());
 }

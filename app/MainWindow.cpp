@@ -235,7 +235,9 @@ void TForm1::wireMenu() {
     addActions({m->Previous1, m->Play1, m->Stop1, m->NextSong1});
     connect(m->ShowPlaylist1, &QAction::triggered, this, [this] { PlButtonClick(); });
     connect(m->ShowEq1, &QAction::triggered, this, [this] { showWindow(peers_.equalizer); });
-    connect(m->PlayInternetStream1, &QAction::triggered, this, [] { showNew<TfrmMain>(); });
+    connect(m->PlayInternetStream1, &QAction::triggered, this, [this] {
+        if (peers_.radio) peers_.radio->OpenRadio();
+    });
     connect(m->Effects1, &QAction::triggered, this, [this] { showWindow(peers_.config); });
     connect(m->LevelMeters1, &QAction::triggered, this, [this] {
         if (openLevelMeters) openLevelMeters();
@@ -311,6 +313,7 @@ void TForm1::NextBtnClick() {
 
 void TForm1::StopBtnClick() {
     // Stop ends playback, so the end-of-track timer does not move on to the next entry.
+    if (peers_.radio) peers_.radio->MainStopped(engine_.CurrentChannel());
     engine_.StopPlayback();
     QCoreApplication::processEvents();
 }
@@ -324,7 +327,9 @@ void TForm1::Timer2Timer() {
     if (!list) return;
     const int count = playlist_.count();
     if (count < 1) return;
-    const bool playing = BASS_ChannelIsActive(engine_.CurrentChannel()) == BASS_ACTIVE_PLAYING;
+    // A station waiting for the network has not ended.
+    const DWORD state = BASS_ChannelIsActive(engine_.CurrentChannel());
+    const bool playing = state == BASS_ACTIVE_PLAYING || state == BASS_ACTIVE_STALLED;
     const bool atLast = list->SelectedPosition() + 1 == count;
     if (playing) return;
     if (atLast && !Repeat()) {

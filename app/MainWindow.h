@@ -14,6 +14,7 @@ class TForm5;
 class Teq2;
 class Tid32;
 class TVSXlab;
+class TfrmMain;
 class WindowDrag;
 
 namespace calvoran {
@@ -46,6 +47,7 @@ public:
         TForm5 *config = nullptr;
         Teq2 *equalizer = nullptr;
         TVSXlab *vsx = nullptr;
+        TfrmMain *radio = nullptr;
     };
     void setPeers(const Peers &peers) { peers_ = peers; }
 

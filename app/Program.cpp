@@ -12,6 +12,7 @@
 #include "engine/PlaylistModel.h"
 #include "engine/PlaylistWindow.h"
 #include "platform/SettingsKey.h"
+#include "platform/Text.h"
 #include "platform/TrayIcon.h"
 #include "radio/RadioWindow.h"
 #include "scan/dadd.h"
@@ -117,6 +118,32 @@ QString rawCommandLine(const QString &exePath, const QStringList &arguments) {
     return line;
 }
 
+namespace {
+
+// What the radio window reaches: the engine's current channel, the playlist, and the main window's
+// displays while it exists.
+RadioHost radioHost(PlaybackEngine &engine, PlaylistModel &playlist) {
+    RadioHost host;
+    host.currentChannel = [&engine] { return engine.CurrentChannel(); };
+    host.setCurrentChannel = [&engine](DWORD channel) { engine.PlayStationStream(channel); };
+    host.appendPlaylistEntry = [&playlist](const std::string &caption, const QString &location) {
+        playlist.append(PlaylistEntry{caption, location, -1});
+    };
+    host.setTitle = [](const std::string &title) {
+        if (Form1) Form1->setTitleText(fromAnsi(title));
+    };
+    host.setLevels = [](int left, int right) {
+        if (Form1) Form1->setLevels(left, right);
+    };
+    host.setPosition = [](int seconds) {
+        if (Form1) Form1->setPosition(seconds);
+    };
+    host.volume = [] { return Form1 ? Form1->volumePosition() : 0; };
+    return host;
+}
+
+} // namespace
+
 int RunProgram(QApplication &app, const QString &commandLine) {
     QApplication::setApplicationName(QStringLiteral("Calvoran Player"));
     // The playlist's tag reader comes before the first window and goes after the loop.
@@ -162,13 +189,16 @@ int RunProgram(QApplication &app, const QString &commandLine) {
     };
     auto browser = std::make_unique<Tbrowser1>();
     browser1 = browser.get();
-    auto radio = std::make_unique<TfrmMain>();
+    auto radio = std::make_unique<TfrmMain>(radioHost(*engine, *playlist));
     frmMain = radio.get();
+    form2->setOnAddStream([] {
+        if (frmMain) frmMain->OpenRadio();
+    });
     auto eq = std::make_unique<Teq2>(*engine);
     eq2 = eq.get();
     auto vsx = std::make_unique<TVSXlab>(currentChannel);
     VSXlab = vsx.get();
-    form1->setPeers({form2.get(), id.get(), form5.get(), eq.get(), vsx.get()});
+    form1->setPeers({form2.get(), id.get(), form5.get(), eq.get(), vsx.get(), radio.get()});
 
     QString skinName;
     {

@@ -3,6 +3,7 @@
 #include "PlaylistModel.h"
 #include "TagInfo.h"
 #include "bass_fx.h"
+#include "model/M3uFormat.h"
 #include "platform/Text.h"
 
 #include <QFile>
@@ -72,6 +73,11 @@ void PlaybackEngine::setCurrentChannel(DWORD channel) {
 }
 
 void PlaybackEngine::PlayPath(const QString &path, int position) {
+    // A radio entry is no file: it opens as a station.
+    if (M3uFormat::isStreamAddress(path)) {
+        PlayStream(path, position);
+        return;
+    }
     const HMUSIC probe = BASS_MusicLoad(FALSE, fileArg(path).constData(), 0, 0, 0, 0);
     if (probe) {
         // The probe only classifies; keeping it would hold a second copy of the module.
@@ -83,7 +89,8 @@ void PlaybackEngine::PlayPath(const QString &path, int position) {
 }
 
 void PlaybackEngine::PlayStream(const QString &path, int position) {
-    LoadTagInfo(path);
+    const bool station = M3uFormat::isStreamAddress(path);
+    if (!station) LoadTagInfo(path);
     TrackStart start;
     start.position = position;
     if (playlist_.contains(position)) start.title = fromAnsi(playlist_.caption(position));
@@ -92,12 +99,13 @@ void PlaybackEngine::PlayStream(const QString &path, int position) {
         BASS_MusicFree(currentModule_);
     }
     setCurrentChannel(
-        BASS_StreamCreateFile(FALSE, fileArg(path).constData(), 0, 0, BASS_MP3_SETPOS | extraFlags_));
+        station
+            ? BASS_StreamCreateURL(path.toUtf8().constData(), 0, extraFlags_, nullptr, nullptr)
+            : BASS_StreamCreateFile(FALSE, fileArg(path).constData(), 0, 0, BASS_MP3_SETPOS | extraFlags_));
 
-    // A file that does not open has no length; it shows 0:0 rather than the error value.
-    double seconds = currentChannel_
-                         ? BASS_ChannelBytes2Seconds(currentChannel_, BASS_StreamGetLength(currentChannel_))
-                         : 0;
+    // A file that does not open, and a station, have no length; they show 0:0 rather than the error value.
+    const QWORD length = currentChannel_ ? BASS_StreamGetLength(currentChannel_) : ~QWORD{0};
+    double seconds = length != ~QWORD{0} ? BASS_ChannelBytes2Seconds(currentChannel_, length) : 0;
     if (!(seconds >= 0)) seconds = 0;
     if (currentChannel_ && playlist_.location(position) == path) playlist_.setSeconds(position, seconds);
     start.positionMax = static_cast<int>(std::lround(seconds));

@@ -11,6 +11,8 @@ PACKAGES=(
   libsdl2-dev libmpg123-dev libvorbis-dev libogg-dev libsndfile1-dev
   libopenmpt-dev libsamplerate0-dev zlib1g-dev libcurl4-openssl-dev libassimp-dev
   fonts-dejavu-core
+  # https stations: the system CA store libcurl checks servers against
+  ca-certificates
   # tests: framework, display, reference decoders and encoders, tag tools
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils imagemagick

@@ -28,6 +28,7 @@ typedef DWORD HFX;
 #define BASS_ERROR_MEM 1       /* out of memory */
 #define BASS_ERROR_FILEOPEN 2  /* the file could not be opened or read */
 #define BASS_ERROR_DRIVER 3    /* the output driver failed to start */
+#define BASS_ERROR_SSL 10      /* a secure (https) connection could not be made */
 #define BASS_ERROR_HANDLE 5    /* bad handle: 0, freed, or of the wrong kind */
 #define BASS_ERROR_FORMAT 6    /* unsupported sample format */
 #define BASS_ERROR_POSITION 7  /* invalid position */
@@ -35,12 +36,15 @@ typedef DWORD HFX;
 #define BASS_ERROR_START 9     /* output could not be started */
 #define BASS_ERROR_ALREADY 14  /* already initialised */
 #define BASS_ERROR_NOPLAY 24   /* the channel is not playing */
+#define BASS_ERROR_NONET 32    /* no connection: unknown host, refused or reset by the server */
 #define BASS_ERROR_ILLPARAM 20 /* an illegal parameter */
 #define BASS_ERROR_DEVICE 23   /* no such device, or no usable device */
 #define BASS_ERROR_NOTAVAIL 37 /* not available (for example data from a decode-only channel) */
 #define BASS_ERROR_DECODE 38   /* a decode-only channel cannot be played */
+#define BASS_ERROR_TIMEOUT 40  /* the server sent no usable audio within BASS_CONFIG_NET_TIMEOUT */
 #define BASS_ERROR_FILEFORM 41 /* unsupported file format */
 #define BASS_ERROR_ENDED 45    /* a decode-only channel has reached its end */
+#define BASS_ERROR_HTTP 46     /* an error status, too many redirects, or a malformed or oversized response */
 #define BASS_ERROR_UNKNOWN -1  /* some other problem */
 
 /* BASS_Init flags. */
@@ -59,6 +63,13 @@ typedef DWORD HFX;
 
 /* BASS_ChannelSetFX types. */
 #define BASS_FX_PARAMEQ 7
+
+/* BASS_StreamGetTags kinds. */
+#define BASS_TAG_ICY 4  /* response header lines, each NUL-terminated, a final NUL */
+#define BASS_TAG_META 5 /* the last in-stream metadata text, NUL-terminated */
+
+/* BASS_SetConfig / BASS_GetConfig options. */
+#define BASS_CONFIG_NET_TIMEOUT 11 /* connect and first-data time-out in ms, default 10000 */
 
 /* BASS_ChannelIsActive results. */
 #define BASS_ACTIVE_STOPPED 0
@@ -99,6 +110,29 @@ BOOL BASS_StreamFree(HSTREAM handle);
 /* The stream's length in bytes of 16-bit samples at its own rate and channel count; (QWORD)-1 on error. */
 QWORD BASS_StreamGetLength(HSTREAM handle);
 
+typedef void BASS_DOWNLOADPROC(const void *buffer, DWORD length, void *user);
+
+/* Opens an internet stream (http:// or https://; a .pls/.m3u station playlist is followed to its first
+ * address; at most 5 redirects). Blocks until the first audio decodes, or at most BASS_CONFIG_NET_TIMEOUT
+ * ms for the connection and its first data. MP3 and Ogg Vorbis are recognised by content. ICY metadata
+ * is split out of the audio (BASS_StreamGetTags). offset asks the server to start at that byte. The length
+ * is unknown (BASS_StreamGetLength fails with BASS_ERROR_NOTAVAIL); the position grows with what was
+ * heard. While no data arrives the channel reports BASS_ACTIVE_STALLED and reconnects by itself a few
+ * times. Flags as for BASS_StreamCreateFile (BASS_STREAM_DECODE: BASS_ChannelGetData waits for the
+ * network). proc, when given, receives every audio byte downloaded (metadata removed) on the library's
+ * download thread, and (NULL, 0) when the download ends for good; it must not call the library.
+ * Fails with BASS_ERROR_ILLPARAM (not an http/https address), BASS_ERROR_NONET, BASS_ERROR_SSL,
+ * BASS_ERROR_HTTP, BASS_ERROR_TIMEOUT or BASS_ERROR_FILEFORM (content no decoder recognises). */
+HSTREAM BASS_StreamCreateURL(const char *url, DWORD offset, DWORD flags, BASS_DOWNLOADPROC *proc, void *user);
+/* BASS_TAG_ICY: the response header lines of a URL stream (status line first); BASS_TAG_META: the last
+ * metadata text it sent. The text stays valid until the next call for the same stream and kind, or until
+ * the stream is freed. NULL with BASS_ERROR_NOTAVAIL when the stream has no such tags. */
+const char *BASS_StreamGetTags(HSTREAM handle, DWORD tags);
+/* Library-wide options; they work before BASS_Init. BASS_CONFIG_NET_TIMEOUT takes 1..600000 ms and
+ * applies to streams opened afterwards. Fails (GetConfig: (DWORD)-1) with BASS_ERROR_ILLPARAM. */
+BOOL BASS_SetConfig(DWORD option, DWORD value);
+DWORD BASS_GetConfig(DWORD option);
+
 /* Loads a tracker module (MOD, MTM, S3M, XM, IT; recognised by content). The header is checked before
  * the file is read, so a file that is no module is refused quickly with BASS_ERROR_FILEFORM. freq is the
  * rendering rate (0: the output rate). BASS_MUSIC_DECODE makes it decode-only; BASS_MUSIC_RAMP is
@@ -114,9 +148,9 @@ DWORD BASS_MusicGetLength(HMUSIC handle, BOOL playlen);
 /* The module's title as 8-bit text, valid until the module is freed; NULL on error. */
 const char *BASS_MusicGetName(HMUSIC handle);
 
-/* BASS_ACTIVE_PLAYING while a channel plays, BASS_ACTIVE_PAUSED after BASS_Stop, BASS_ACTIVE_STOPPED
- * once its last sample has been heard (or it never played, or the handle is bad). A decode-only channel is
- * "playing" until its decoder has reached the end. */
+/* BASS_ACTIVE_PLAYING while a channel plays, BASS_ACTIVE_STALLED while a URL stream waits for the network,
+ * BASS_ACTIVE_PAUSED after BASS_Stop, BASS_ACTIVE_STOPPED once its last sample has been heard (or it never
+ * played, or the handle is bad). A decode-only channel is "playing" until its decoder has reached the end. */
 DWORD BASS_ChannelIsActive(DWORD handle);
 /* The position now being heard, in bytes (decode-only channels: how far they have been decoded). */
 QWORD BASS_ChannelGetPosition(DWORD handle);

@@ -325,6 +325,11 @@ void setNextHandle(DWORD handle) {
     l.nextHandle = handle;
 }
 
+std::shared_ptr<Channel> findStream(DWORD handle) {
+    const auto found = find(handle, Channel::Kind::Stream);
+    return found ? found->channel : nullptr;
+}
+
 } // namespace calvoran::audio
 
 using namespace calvoran::audio;
@@ -513,7 +518,11 @@ DWORD BASS_ChannelIsActive(DWORD handle) try {
         return ok<DWORD>(channel.decodeEnded() ? BASS_ACTIVE_STOPPED : BASS_ACTIVE_PLAYING);
     if (!found->playing || channel.finished(found->observedNs, found->rate))
         return ok<DWORD>(BASS_ACTIVE_STOPPED);
-    return ok<DWORD>(found->outputRunning ? BASS_ACTIVE_PLAYING : BASS_ACTIVE_PAUSED);
+    if (!found->outputRunning) return ok<DWORD>(BASS_ACTIVE_PAUSED);
+    // A URL stream whose decoded audio ran out before its end is waiting for the network.
+    if (channel.streamTags() && !channel.decodeEnded() && channel.queuedFrames() == 0)
+        return ok<DWORD>(BASS_ACTIVE_STALLED);
+    return ok<DWORD>(BASS_ACTIVE_PLAYING);
 } catch (...) {
     return fail(exceptionCode(), DWORD{BASS_ACTIVE_STOPPED});
 }

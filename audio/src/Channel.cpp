@@ -44,7 +44,7 @@ Channel::Channel(Kind kind, std::unique_ptr<Decoder> decoder, bool decodeOnly, b
       // within a device period however far ahead decoding runs.
       fx_(decodeOnly ? std::make_unique<FxChain>(rate_, channels_)
                      : std::make_unique<FxChain>(outputRate, 2)),
-      freq_(rate_) {
+      tags_(decoder_->streamTags()), freq_(rate_) {
     native_.resize(kChunkFrames * static_cast<std::size_t>(channels_));
     if (!decodeOnly_) {
         stereo_.resize(kChunkFrames * 2);
@@ -147,6 +147,9 @@ void Channel::fill(std::size_t targetFrames) {
             kChunkFrames, static_cast<std::size_t>(static_cast<double>(room > 64 ? room - 64 : 0) / ratio_));
         if (maxIn == 0) break;
         const std::size_t got = decoder_->read(native_.data(), maxIn);
+        // A URL stream without data yet is not at its end: try again at the next top-up.
+        inputWaiting_.store(got == 0 && decoder_->waiting());
+        if (inputWaiting_.load()) break;
         const bool end = got == 0;
         if (got > 0) {
             toStereo(native_.data(), stereo_.data(), got, channels_);
@@ -211,6 +214,11 @@ void Channel::mixInto(float *out, std::size_t frames, std::int64_t audibleNs, in
     heardNext_ = (heardNext_ + 1) % kHeardEntries;
     heardCount_ = std::min(heardCount_ + 1, kHeardEntries);
     readTotal_ += n;
+}
+
+std::size_t Channel::queuedFrames() const {
+    std::lock_guard outLock(outMutex_);
+    return static_cast<std::size_t>(writeTotal_ - readTotal_);
 }
 
 std::uint64_t Channel::heardIndexLocked(std::int64_t nowNs, int outputRate) const {

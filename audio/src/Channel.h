@@ -32,6 +32,10 @@ public:
     int orderCount() const { return orders_; }
     const std::string &title() const { return title_; }
     FxChain &fx() { return *fx_; }
+    // URL streams: their header and metadata texts; null for files and modules.
+    StreamTags *streamTags() const { return tags_.get(); }
+    // Frames decoded and not yet handed to the mixer.
+    std::size_t queuedFrames() const;
 
     // Attributes; freq 0 means the channel's own rate.
     void setFrequency(int freq);
@@ -50,7 +54,7 @@ public:
     // Decodes until the ring holds `targetFrames` (update thread, or the caller before playing).
     void fill(std::size_t targetFrames);
     // True once after the mixer found the ring empty before the end.
-    bool takeStarved() { return starved_.exchange(false); }
+    bool takeStarved() { return starved_.exchange(false) && !inputWaiting_.load(); }
 
     // Mixer thread: adds up to `frames` queued stereo frames into `out`, with effects, pan and volume, and
     // records that they become audible at `audibleNs`. Never blocks for long and never allocates.
@@ -104,6 +108,7 @@ private:
     int orders_;
     std::string title_;
     std::unique_ptr<FxChain> fx_;
+    std::shared_ptr<StreamTags> tags_;
 
     std::atomic<int> freq_;
     std::atomic<int> volume_{100};
@@ -119,6 +124,7 @@ private:
     std::vector<float> resampled_;
     std::atomic<std::uint64_t> decoded_{0};
     std::atomic<bool> decodeEnded_{false};
+    std::atomic<bool> inputWaiting_{false}; // the decoder ran dry waiting for the network
 
     // Mixer side, guarded by outMutex_; held only for copies.
     mutable std::mutex outMutex_;

@@ -9,6 +9,14 @@
 
 namespace calvoran::audio {
 
+// What a URL stream reports beside its audio; safe to call from any thread.
+class StreamTags {
+public:
+    virtual ~StreamTags() = default;
+    // BASS_StreamGetTags: the text of that kind, valid until the next call for the same kind; null if none.
+    virtual const char *tags(int kind) = 0;
+};
+
 class Decoder {
 public:
     static constexpr std::uint64_t kUnknownLength = ~std::uint64_t{0};
@@ -24,6 +32,10 @@ public:
     // Modules only: order count and title; -1 and "" for streams.
     virtual int orderCount() const { return -1; }
     virtual std::string title() const { return {}; }
+    // True when the last read came up short only because input has not arrived yet (a URL stream
+    // waiting for the network), not because the stream ended.
+    virtual bool waiting() const { return false; }
+    virtual std::shared_ptr<StreamTags> streamTags() const { return nullptr; }
 };
 
 enum class StreamKind { Unknown, Wave, Ogg, Mpeg };

@@ -18,4 +18,10 @@ int currentOutputRate();
 // Where handle numbering goes on (tests reach the wrap of the 32-bit numbers with it).
 void setNextHandle(DWORD handle);
 
+class Channel;
+// The stream channel behind `handle`, or null with the calling thread's error set.
+std::shared_ptr<Channel> findStream(DWORD handle);
+// Sets the calling thread's error code.
+void setError(int code);
+
 } // namespace calvoran::audio

@@ -70,24 +70,41 @@ QString M3uFormat::decodeLocation(const QByteArray &bytes) {
     return fromAnsi(bytes.toStdString());
 }
 
+bool M3uFormat::isStreamAddress(const QString &location) {
+    return location.startsWith(QLatin1String("http://"), Qt::CaseInsensitive) ||
+           location.startsWith(QLatin1String("https://"), Qt::CaseInsensitive);
+}
+
 QByteArray M3uFormat::compose(const std::vector<M3uEntry> &entries, const LengthOf &lengthOf) {
     std::vector<size_t> kept;
     std::vector<QByteArray> locations;
+    std::vector<size_t> files; // positions in `kept` that are measured
+    std::vector<size_t> fileEntries;
     for (size_t i = 0; i < entries.size(); ++i) {
-        if (!isExistingFile(entries[i].location)) continue;
-        QByteArray location = encodeLocation(entries[i].location);
+        // Radio entries are kept too; they have no length to measure.
+        const bool stream = isStreamAddress(entries[i].location);
+        if (!stream && !isExistingFile(entries[i].location)) continue;
+        QByteArray location = stream ? entries[i].location.toUtf8() : encodeLocation(entries[i].location);
         if (location.contains('\r') || location.contains('\n'))
-            continue; // a file name no line-based file can hold
+            continue; // a location no line-based file can hold
+        if (!stream) {
+            files.push_back(kept.size());
+            fileEntries.push_back(i);
+        }
         kept.push_back(i);
         locations.push_back(std::move(location));
     }
-    const std::vector<double> seconds = measure(entries, kept, lengthOf);
+    std::vector<double> seconds(kept.size(), -1.0);
+    const std::vector<double> measured = measure(entries, fileEntries, lengthOf);
+    for (size_t k = 0; k < files.size(); ++k)
+        seconds[files[k]] = measured[k];
 
     QByteArray out("#EXTM3U\r\n");
     for (size_t k = 0; k < kept.size(); ++k) {
+        const bool stream = isStreamAddress(entries[kept[k]].location);
         const long long rounded = std::isfinite(seconds[k]) ? std::llround(seconds[k]) : -1;
         out += "#EXTINF:";
-        out += lengthText(rounded).c_str();
+        out += stream ? "-1" : lengthText(rounded).c_str();
         out += ',';
         out += QByteArray::fromStdString(oneLine(entries[kept[k]].caption));
         out += "\r\n";

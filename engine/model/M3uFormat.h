@@ -35,7 +35,10 @@ public:
     static QByteArray encodeLocation(const QString &location);
     static QString decodeLocation(const QByteArray &bytes);
 
-    // The whole file for the entries whose location is an existing file.
+    // http:// and https:// locations: radio entries.
+    static bool isStreamAddress(const QString &location);
+    // The whole file for the entries whose location is an existing file or a stream address (written
+    // with the length -1; it is never measured).
     static QByteArray compose(const std::vector<M3uEntry> &entries, const LengthOf &lengthOf);
     static M3uContent parse(const QByteArray &data);
 

@@ -1,4 +1,8 @@
-// The real player on a virtual X server, driven with xdotool: skinned buttons, the menu, dragging.
+// The real player on a virtual X server, driven with xdotool: skinned buttons, the menu, dragging, radio.
+#include "../audio/LoopbackServer.h"
+#include "Fixtures.h"
+#include "TestDir.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -289,4 +293,61 @@ TEST_F(PlayerOnScreen, DraggingMovesTheWindowAndWritesItsPlace) {
     QSettings ini(home.filePath("Calvoran.ini"), QSettings::IniFormat);
     EXPECT_EQ(ini.value("Calvoran/MainLeft").toInt(), after.left());
     EXPECT_EQ(ini.value("Calvoran/MainTop").toInt(), after.top());
+}
+
+// A station on loopback, opened from the menu and started from its preset: its audio is heard, and the
+// preset takes the station's name and bit rate.
+TEST_F(PlayerOnScreen, RadioPlaysAStationFromItsPreset) {
+    calvoran::fixtures::TestDir media;
+    const auto wav = media.file("station.wav");
+    const auto mp3 = media.file("station.mp3");
+    ASSERT_TRUE(
+        calvoran::fixtures::writeWav(wav, calvoran::fixtures::sine(440, 20.0, 44100, 2, 0.4), 44100, 2));
+    if (!calvoran::fixtures::encodeMp3Cbr(wav, mp3, 128)) GTEST_SKIP() << "lame missing";
+    QFile mp3File(QString::fromStdString(mp3.string()));
+    ASSERT_TRUE(mp3File.open(QIODevice::ReadOnly));
+    const std::string audio = mp3File.readAll().toStdString();
+    calvoran::test::LoopbackServer server([&](calvoran::test::LoopbackConnection &c) {
+        c.send("ICY 200 OK\r\nicy-name:E2E FM\r\nicy-genre:Test\r\nicy-br:128\r\nicy-metaint:16000\r\n\r\n");
+        std::string meta = "StreamTitle='E2E Song';";
+        meta.resize(32, '\0');
+        for (std::size_t at = 0; at + 16000 <= audio.size(); at += 16000) {
+            if (!c.send(audio.substr(at, 16000)) || !c.send(std::string(1, '\x02') + meta)) return;
+            if (at >= 32000) c.pause(std::chrono::milliseconds(1000));
+        }
+    });
+    const QByteArray url = QByteArray::fromStdString(server.url("/"));
+    QFile presets(home.filePath("NetRadio.ini"));
+    ASSERT_TRUE(presets.open(QIODevice::WriteOnly));
+    presets.write("[General]\r\nCount=1\r\n[Preset 0]\r\nURL=" + url + "\r\nName=\r\n");
+    presets.close();
+    QFile::remove(home.filePath("playlist.m3u"));
+
+    const QString main = startPlayer();
+    ASSERT_FALSE(main.isEmpty()) << "no main window";
+    click(main, 150, 100, 3); // the pop-up menu: Controls, then Play Internet Stream
+    xdotool({"key", "Down", "Down", "Right", "Down", "Down", "Down", "Return"});
+    const QString radio = findWindow("Calvoran Radio");
+    ASSERT_FALSE(radio.isEmpty()) << "the menu showed no radio window";
+    xdotool({"windowmove", radio, "300", "200"});
+    QThread::msleep(300);
+    // The first row of the station list, below the address field and the list's header.
+    xdotool({"mousemove", "--window", radio, "120", "72"});
+    QThread::msleep(150);
+    xdotool({"click", "--repeat", "2", "--delay", "80", "1"});
+    QElapsedTimer clock;
+    clock.start();
+    while (loudSamples(home.filePath("out.raw")) < 44100 && clock.elapsed() < 15000)
+        QThread::msleep(200);
+    EXPECT_GE(loudSamples(home.filePath("out.raw")), 44100)
+        << "less than half a second of the station was heard";
+    QThread::msleep(1200); // a tick or two of the tag timer
+
+    click(main, 150, 100, 3); // Exit, the menu's last item
+    xdotool({"key", "Up", "Return"});
+    ASSERT_TRUE(player.waitForFinished(15000)) << "the player did not exit";
+    QSettings saved(home.filePath("NetRadio.ini"), QSettings::IniFormat);
+    EXPECT_EQ(saved.value("Preset 0/Name").toString(), "E2E FM");
+    EXPECT_EQ(saved.value("Preset 0/BitRate").toInt(), 128);
+    EXPECT_EQ(saved.value("Preset 0/Genre").toString(), "Test");
 }

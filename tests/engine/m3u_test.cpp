@@ -60,14 +60,22 @@ TEST(M3uFormat, TwoFilesMakeExactlyFiveLinesAndReadBackTheSame) {
     EXPECT_EQ(back.locations[1], b);
 }
 
-TEST(M3uFormat, StreamsAndMissingFilesAreLeftOut) {
+TEST(M3uFormat, StreamsAreKeptUnmeasuredAndMissingFilesLeftOut) {
     QTemporaryDir dir;
-    const std::vector<M3uEntry> entries = {{"1. Radio", "http://127.0.0.1:8000/live"},
+    const std::vector<M3uEntry> entries = {{"Loop FM", "http://127.0.0.1:8000/live"},
                                            {"2. Gone", dir.filePath("missing.mp3")},
-                                           {"3. Folder", dir.path()}};
+                                           {"3. Folder", dir.path()},
+                                           {"Secure", "HTTPS://10.0.0.1/a b"}};
     int measured = 0;
-    EXPECT_EQ(M3uFormat::compose(entries, [&](const QString &) { return ++measured; }), "#EXTM3U\r\n");
+    const QByteArray text = M3uFormat::compose(entries, [&](const QString &) { return ++measured; });
+    EXPECT_EQ(text, "#EXTM3U\r\n#EXTINF:-1,Loop FM\r\nhttp://127.0.0.1:8000/live\r\n"
+                    "#EXTINF:-1,Secure\r\nHTTPS://10.0.0.1/a b\r\n");
     EXPECT_EQ(measured, 0);
+    const M3uContent back = M3uFormat::parse(text);
+    ASSERT_EQ(back.locations.size(), 2u);
+    EXPECT_EQ(back.titles[0], "Loop FM");
+    EXPECT_EQ(M3uFormat::normalizeLocation(back.locations[1]), "HTTPS://10.0.0.1/a b");
+    EXPECT_TRUE(M3uFormat::isStreamAddress(back.locations[0]));
 }
 
 TEST(M3uFormat, ReadingSplitsDirectivesTitlesAndLocations) {

@@ -1,3 +1,4 @@
+#include "../audio/LoopbackServer.h"
 #include "EngineFiles.h"
 #include "FormFixture.h"
 
@@ -127,6 +128,25 @@ TEST_F(PlaylistTest, DoubleClickPlaysTheSelectedEntryAndNothingWithoutOne) {
     EXPECT_NE(f.CurrentChannel(), first);
 }
 
+TEST_F(PlaylistTest, AnEntryWithAStationAddressPlaysTheStation) {
+    const EngineFiles &files = engineFiles();
+    const QByteArray mp3 = readAll(files.mp3Tagged);
+    calvoran::test::LoopbackServer server([&](calvoran::test::LoopbackConnection &c) {
+        c.send("ICY 200 OK\r\nicy-name:Loop\r\n\r\n");
+        c.send(mp3.constData(), static_cast<std::size_t>(mp3.size()));
+        c.pause(std::chrono::seconds(10));
+    });
+    TForm2 &f = make();
+    f.AppendEntry("Loop", QString::fromStdString(server.url("/live")), false);
+    f.SelectPosition(0);
+    f.list1dbl();
+    ASSERT_NE(f.CurrentChannel(), 0u);
+    EXPECT_EQ(BASS_ChannelIsActive(f.CurrentChannel()), DWORD(BASS_ACTIVE_PLAYING));
+    EXPECT_NE(BASS_StreamGetTags(f.CurrentChannel(), BASS_TAG_ICY), nullptr);
+    EXPECT_EQ(f.StatusText(0), "Total: 0:0"); // a station has no length
+    EXPECT_TRUE(messages.empty());
+}
+
 TEST_F(PlaylistTest, SaveAndOpenRoundTripWithMeasuredLengths) {
     const EngineFiles &files = engineFiles();
     TForm2 &f = make();
@@ -144,9 +164,11 @@ TEST_F(PlaylistTest, SaveAndOpenRoundTripWithMeasuredLengths) {
     EXPECT_EQ(dialogs.requests[0].title, "Save Playlist");
     EXPECT_EQ(dialogs.requests[0].filter, "M3U Playlist|*.m3u");
     EXPECT_EQ(dialogs.requests[0].kind, calvoran::FileDialogRequest::Kind::Save);
-    EXPECT_EQ(readAll(m3u), "#EXTM3U\r\n#EXTINF:060,1. A, B - C\r\n" + QFile::encodeName(files.tone599) +
-                                "\r\n#EXTINF:003,3. Artist - Song\r\n" + QFile::encodeName(files.mp3Tagged) +
-                                "\r\n");
+    // The radio entry is kept, without a length.
+    EXPECT_EQ(readAll(m3u),
+              "#EXTM3U\r\n#EXTINF:060,1. A, B - C\r\n" + QFile::encodeName(files.tone599) +
+                  "\r\n#EXTINF:-1,2. radio\r\nhttp://127.0.0.1:1/live\r\n#EXTINF:003,3. Artist - Song\r\n" +
+                  QFile::encodeName(files.mp3Tagged) + "\r\n");
 
     f.SavePlaylist1Click();
     ASSERT_TRUE(QFile::exists(txt));
@@ -156,10 +178,11 @@ TEST_F(PlaylistTest, SaveAndOpenRoundTripWithMeasuredLengths) {
     f.AppendEntry("1. kept", "/kept.mp3");
     f.OpenPlaylist1Click();
     EXPECT_EQ(dialogs.requests.back().title, "Open Playlist");
-    ASSERT_EQ(f.EntryCount(), 3); // appended to what was there
+    ASSERT_EQ(f.EntryCount(), 4); // appended to what was there
     EXPECT_EQ(f.EntryCaptionAt(1), "1. A, B - C");
     EXPECT_EQ(f.EntryLocation(1), files.tone599);
-    EXPECT_EQ(f.EntryCaptionAt(2), "3. Artist - Song");
+    EXPECT_EQ(f.EntryLocation(2), "http://127.0.0.1:1/live");
+    EXPECT_EQ(f.EntryCaptionAt(3), "3. Artist - Song");
     EXPECT_TRUE(messages.empty());
 }
 

@@ -1,0 +1,10 @@
+# Internet radio: CPU and memory of a loopback station against the same audio from a local file.
+if(TARGET fixtures)
+    add_executable(radiobench ${CMAKE_CURRENT_LIST_DIR}/radio_bench.cpp ${PROJECT_SOURCE_DIR}/tests/audio/LoopbackServer.cpp)
+    target_link_libraries(radiobench PRIVATE bass fixtures)
+    target_include_directories(radiobench PRIVATE ${PROJECT_SOURCE_DIR}/tests/fixtures)
+    set_target_properties(radiobench PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
+    calvoran_warnings(radiobench)
+else()
+    message(STATUS "radiobench needs the test fixtures (CALVORAN_TESTS=ON)")
+endif()

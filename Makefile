@@ -10,7 +10,8 @@ CMAKE_FLAGS += -DCALVORAN_SAN=ON
 else ifeq ($(TSAN),1)
 BUILD ?= build-tsan
 CMAKE_FLAGS += -DCALVORAN_TSAN=ON
-export TSAN_OPTIONS ?= suppressions=$(CURDIR)/cmake/tsan.supp halt_on_error=1
+# die_after_fork=0: tests start the player with QProcess, whose child execs at once.
+export TSAN_OPTIONS ?= suppressions=$(CURDIR)/cmake/tsan.supp halt_on_error=1 die_after_fork=0
 else
 BUILD ?= build
 endif

@@ -1,6 +1,7 @@
 // The real player on a virtual X server, driven with xdotool: skinned buttons, the menu, dragging, radio.
 #include "../audio/LoopbackServer.h"
 #include "Fixtures.h"
+#include "OnScreen.h"
 #include "TestDir.h"
 
 #include <QCoreApplication>
@@ -21,90 +22,6 @@
 
 namespace {
 
-// One Xvfb for the whole program, on a display number nobody uses.
-class VirtualScreen {
-public:
-    bool start() {
-        const QString xvfb = QStandardPaths::findExecutable("Xvfb");
-        if (xvfb.isEmpty()) return false;
-        for (int n = 90 + static_cast<int>(QCoreApplication::applicationPid() % 300); n < 700; ++n) {
-            if (QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n)) ||
-                QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)))
-                continue;
-            server_ = std::make_unique<QProcess>();
-            server_->start(xvfb,
-                           {QStringLiteral(":%1").arg(n), "-screen", "0", "1280x800x24", "-nolisten", "tcp"});
-            if (!server_->waitForStarted(5000)) return false;
-            for (int i = 0; i < 200; ++i) {
-                if (QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n))) {
-                    display_ = QStringLiteral(":%1").arg(n);
-                    return true;
-                }
-                if (server_->state() != QProcess::Running) break; // lost the race for this number
-                QThread::msleep(25);
-            }
-            server_->kill();
-            server_->waitForFinished();
-        }
-        return false;
-    }
-    ~VirtualScreen() {
-        if (server_) {
-            server_->terminate();
-            server_->waitForFinished(5000);
-        }
-    }
-    QString display() const { return display_; }
-
-private:
-    std::unique_ptr<QProcess> server_;
-    QString display_;
-};
-
-VirtualScreen &screen() {
-    static VirtualScreen s;
-    static const bool started = s.start();
-    (void)started;
-    return s;
-}
-
-void writeTone(const QString &path, double seconds) {
-    const int rate = 44100;
-    const auto frames = static_cast<uint32_t>(seconds * rate);
-    QByteArray data;
-    data.reserve(static_cast<int>(frames * 4));
-    for (uint32_t i = 0; i < frames; ++i) {
-        const auto v = static_cast<int16_t>(12000 * std::sin(2 * M_PI * 440 * i / rate));
-        for (int c = 0; c < 2; ++c) {
-            data.append(static_cast<char>(v & 0xFF));
-            data.append(static_cast<char>((v >> 8) & 0xFF));
-        }
-    }
-    auto le32 = [](uint32_t v) {
-        QByteArray b(4, 0);
-        for (int i = 0; i < 4; ++i)
-            b[i] = static_cast<char>((v >> (8 * i)) & 0xFF);
-        return b;
-    };
-    QByteArray wav = "RIFF" + le32(36 + static_cast<uint32_t>(data.size())) + "WAVEfmt " + le32(16);
-    wav += QByteArray::fromHex("01000200") + le32(rate) + le32(rate * 4) + QByteArray::fromHex("04001000");
-    wav += "data" + le32(static_cast<uint32_t>(data.size())) + data;
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(wav);
-}
-
-void copyTree(const QString &from, const QString &to) {
-    QDir().mkpath(to);
-    const QDir dir(from);
-    for (const QFileInfo &info : dir.entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot)) {
-        if (info.isDir())
-            copyTree(info.filePath(), to + '/' + info.fileName());
-        else
-            QFile::copy(info.filePath(), to + '/' + info.fileName());
-    }
-}
-
 int loudSamples(const QString &rawFile) {
     QFile f(rawFile);
     if (!f.open(QIODevice::ReadOnly)) return 0;
@@ -118,96 +35,21 @@ int loudSamples(const QString &rawFile) {
     return loud;
 }
 
-class PlayerOnScreen : public ::testing::Test {
+class PlayerOnScreen : public onscreen::PlayerTest {
 protected:
+    PlayerOnScreen() : PlayerTest(90) {}
     void SetUp() override {
-        if (screen().display().isEmpty())
-            GTEST_SKIP() << "Xvfb is not installed; the on-screen tests need it";
-        ASSERT_FALSE(QStandardPaths::findExecutable("xdotool").isEmpty()) << "xdotool is missing";
-        const QString stage = qEnvironmentVariable("CALVORAN_STAGE");
-        ASSERT_TRUE(QFile::exists(stage + "/Skins.ini")) << "no staged skins in " << stage.toStdString();
-        QFile::copy(stage + "/Skins.ini", home.filePath("Skins.ini"));
-        copyTree(stage + "/Skins", home.filePath("Skins"));
-        writeTone(home.filePath("one.wav"), 4);
-        writeTone(home.filePath("two.wav"), 4);
-        QFile list(home.filePath("playlist.m3u"));
-        ASSERT_TRUE(list.open(QIODevice::WriteOnly));
-        list.write("#EXTM3U\r\n#EXTINF:4,1. Tone - One\r\n" + home.filePath("one.wav").toUtf8() +
-                   "\r\n#EXTINF:4,2. Tone - Two\r\n" + home.filePath("two.wav").toUtf8() + "\r\n");
-        list.close();
-        QSettings ini(home.filePath("Calvoran.ini"), QSettings::IniFormat);
-        ini.setValue("Calvoran/SkinName", "Midnight");
-        ini.setValue("Calvoran/Volume", 100);
-    }
-    void TearDown() override {
-        if (player.state() != QProcess::NotRunning) {
-            player.terminate();
-            if (!player.waitForFinished(10000)) player.kill();
-            player.waitForFinished();
+        if (!prepare()) {
+            if (screenMissing()) GTEST_SKIP() << "Xvfb is not installed; the on-screen tests need it";
+            return;
         }
-        if (HasFailure()) {
-            QFile log(home.filePath("messages.txt"));
-            if (log.open(QIODevice::ReadOnly)) std::printf("messages: %s\n", log.readAll().constData());
-            std::printf("player output: %s\n", player.readAll().constData());
-        }
-    }
-
-    QProcessEnvironment env() const {
-        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
-        e.insert("DISPLAY", screen().display());
-        e.insert("QT_QPA_PLATFORM", "xcb");
-        e.insert("CALVORAN_HOME", home.path());
-        e.insert("CALVORAN_MESSAGE_LOG", home.filePath("messages.txt"));
-        e.insert("CALVORAN_INSTANCE_NAME",
-                 "calvoran-e2e-player-" + QString::number(QCoreApplication::applicationPid()) + "-" +
-                     QString::fromLatin1(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        e.insert("SDL_AUDIODRIVER", "disk");
-        e.insert("SDL_DISKAUDIOFILE", home.filePath("out.raw"));
-        return e;
-    }
-
-    QString xdotool(const QStringList &args, int timeoutMs = 15000) const {
-        QProcess p;
-        p.setProcessEnvironment(env());
-        p.setProcessChannelMode(QProcess::MergedChannels);
-        p.start("xdotool", args);
-        if (!p.waitForFinished(timeoutMs)) {
-            p.kill();
-            p.waitForFinished();
-        }
-        return QString::fromUtf8(p.readAll()).trimmed();
-    }
-
-    // The first visible window with exactly this title.
-    QString findWindow(const QString &title) const {
-        QElapsedTimer clock;
-        clock.start();
-        while (clock.elapsed() < 15000) {
-            const QString ids = xdotool({"search", "--onlyvisible", "--name", '^' + title + '$'}, 5000);
-            if (!ids.isEmpty() && !ids.contains(' ') && ids.at(0).isDigit()) return ids.split('\n').first();
-            QThread::msleep(100);
-        }
-        return {};
-    }
-
-    QRect geometry(const QString &window) const {
-        QRect r;
-        for (const QString &line : xdotool({"getwindowgeometry", "--shell", window}).split('\n')) {
-            const auto kv = line.split('=');
-            if (kv.size() != 2) continue;
-            if (kv[0] == "X") r.moveLeft(kv[1].toInt());
-            if (kv[0] == "Y") r.moveTop(kv[1].toInt());
-            if (kv[0] == "WIDTH") r.setWidth(kv[1].toInt());
-            if (kv[0] == "HEIGHT") r.setHeight(kv[1].toInt());
-        }
-        return r;
-    }
-
-    void click(const QString &window, int x, int y, int button = 1) const {
-        xdotool({"mousemove", "--window", window, QString::number(x), QString::number(y)});
-        QThread::msleep(150);
-        xdotool({"click", QString::number(button)});
-        QThread::msleep(300);
+        const auto tone = [](uint32_t i) {
+            return static_cast<int16_t>(12000 * std::sin(2 * M_PI * 440 * i / 44100.0));
+        };
+        ASSERT_TRUE(onscreen::writeWav(home.filePath("one.wav"), 4, tone));
+        ASSERT_TRUE(onscreen::writeWav(home.filePath("two.wav"), 4, tone));
+        writePlaylist("#EXTINF:4,1. Tone - One\r\n" + home.filePath("one.wav").toUtf8() +
+                      "\r\n#EXTINF:4,2. Tone - Two\r\n" + home.filePath("two.wav").toUtf8() + "\r\n");
     }
 
     QString startPlayer() {
@@ -232,8 +74,6 @@ protected:
         return ids.isEmpty() ? 0 : static_cast<int>(ids.split('\n').size());
     }
 
-    QTemporaryDir home;
-    QProcess player;
 };
 
 } // namespace

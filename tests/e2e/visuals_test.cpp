@@ -1,5 +1,7 @@
 // The real player on a virtual X server, driven with xdotool: with a track playing, the VS Lab
 // window animates and the level meters' needles move once switched on.
+#include "OnScreen.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -19,92 +21,13 @@
 
 namespace {
 
-class VirtualScreen {
-public:
-    bool start() {
-        const QString xvfb = QStandardPaths::findExecutable("Xvfb");
-        if (xvfb.isEmpty()) return false;
-        for (int n = 400 + static_cast<int>(QCoreApplication::applicationPid() % 300); n < 900; ++n) {
-            if (QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n)) ||
-                QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)))
-                continue;
-            server_ = std::make_unique<QProcess>();
-            server_->start(xvfb,
-                           {QStringLiteral(":%1").arg(n), "-screen", "0", "1280x800x24", "-nolisten", "tcp"});
-            if (!server_->waitForStarted(5000)) return false;
-            for (int i = 0; i < 200; ++i) {
-                if (QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n))) {
-                    display_ = QStringLiteral(":%1").arg(n);
-                    return true;
-                }
-                if (server_->state() != QProcess::Running) break;
-                QThread::msleep(25);
-            }
-            server_->kill();
-            server_->waitForFinished();
-        }
-        return false;
-    }
-    ~VirtualScreen() {
-        if (server_) {
-            server_->terminate();
-            server_->waitForFinished(5000);
-        }
-    }
-    QString display() const { return display_; }
-
-private:
-    std::unique_ptr<QProcess> server_;
-    QString display_;
-};
-
-VirtualScreen &screen() {
-    static VirtualScreen s;
-    static const bool started = s.start();
-    (void)started;
-    return s;
-}
-
 // A chord whose loudness swells, so both the wave and the levels keep changing.
-void writeMusic(const QString &path, double seconds) {
-    const int rate = 44100;
-    const auto frames = static_cast<uint32_t>(seconds * rate);
-    QByteArray data;
-    data.reserve(static_cast<int>(frames * 4));
-    for (uint32_t i = 0; i < frames; ++i) {
-        const double t = static_cast<double>(i) / rate;
-        const double swell = 0.55 + 0.45 * std::sin(2 * M_PI * 0.7 * t);
-        const double v = swell * (0.4 * std::sin(2 * M_PI * 220 * t) + 0.25 * std::sin(2 * M_PI * 331 * t) +
-                                  0.15 * std::sin(2 * M_PI * 1250 * t));
-        const auto s = static_cast<int16_t>(30000 * v);
-        for (int c = 0; c < 2; ++c) {
-            data.append(static_cast<char>(s & 0xFF));
-            data.append(static_cast<char>((s >> 8) & 0xFF));
-        }
-    }
-    auto le32 = [](uint32_t v) {
-        QByteArray b(4, 0);
-        for (int i = 0; i < 4; ++i)
-            b[i] = static_cast<char>((v >> (8 * i)) & 0xFF);
-        return b;
-    };
-    QByteArray wav = "RIFF" + le32(36 + static_cast<uint32_t>(data.size())) + "WAVEfmt " + le32(16);
-    wav += QByteArray::fromHex("01000200") + le32(rate) + le32(rate * 4) + QByteArray::fromHex("04001000");
-    wav += "data" + le32(static_cast<uint32_t>(data.size())) + data;
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(wav);
-}
-
-void copyTree(const QString &from, const QString &to) {
-    QDir().mkpath(to);
-    const QDir dir(from);
-    for (const QFileInfo &info : dir.entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot)) {
-        if (info.isDir())
-            copyTree(info.filePath(), to + '/' + info.fileName());
-        else
-            QFile::copy(info.filePath(), to + '/' + info.fileName());
-    }
+int16_t music(uint32_t i) {
+    const double t = static_cast<double>(i) / 44100;
+    const double swell = 0.55 + 0.45 * std::sin(2 * M_PI * 0.7 * t);
+    const double v = swell * (0.4 * std::sin(2 * M_PI * 220 * t) + 0.25 * std::sin(2 * M_PI * 331 * t) +
+                              0.15 * std::sin(2 * M_PI * 1250 * t));
+    return static_cast<int16_t>(30000 * v);
 }
 
 int distinctColours(const QImage &image, const QRect &area) {
@@ -115,90 +38,20 @@ int distinctColours(const QImage &image, const QRect &area) {
     return static_cast<int>(colours.size());
 }
 
-class VisualsOnScreen : public ::testing::Test {
+class VisualsOnScreen : public onscreen::PlayerTest {
 protected:
+    VisualsOnScreen() : PlayerTest(400) {}
     void SetUp() override {
-        if (screen().display().isEmpty())
-            GTEST_SKIP() << "Xvfb is not installed; the on-screen tests need it";
-        ASSERT_FALSE(QStandardPaths::findExecutable("xdotool").isEmpty()) << "xdotool is missing";
+        if (!prepare()) {
+            if (screenMissing()) GTEST_SKIP() << "Xvfb is not installed; the on-screen tests need it";
+            return;
+        }
         ASSERT_FALSE(QStandardPaths::findExecutable("import").isEmpty()) << "ImageMagick's import is missing";
-        const QString stage = qEnvironmentVariable("CALVORAN_STAGE");
-        ASSERT_TRUE(QFile::exists(stage + "/Skins.ini")) << "no staged skins in " << stage.toStdString();
-        QFile::copy(stage + "/Skins.ini", home.filePath("Skins.ini"));
-        copyTree(stage + "/Skins", home.filePath("Skins"));
-        writeMusic(home.filePath("music.wav"), 30);
-        QFile list(home.filePath("playlist.m3u"));
-        ASSERT_TRUE(list.open(QIODevice::WriteOnly));
-        list.write("#EXTM3U\r\n#EXTINF:30,1. Chord - Swell\r\n" + home.filePath("music.wav").toUtf8() +
-                   "\r\n");
-        list.close();
-        QSettings ini(home.filePath("Calvoran.ini"), QSettings::IniFormat);
-        ini.setValue("Calvoran/SkinName", "Midnight");
-        ini.setValue("Calvoran/Volume", 100);
-    }
-    void TearDown() override {
-        if (player.state() != QProcess::NotRunning) {
-            player.terminate();
-            if (!player.waitForFinished(10000)) player.kill();
-            player.waitForFinished();
-        }
-        if (HasFailure()) std::printf("player output: %s\n", player.readAll().constData());
+        ASSERT_TRUE(onscreen::writeWav(home.filePath("music.wav"), 30, music));
+        writePlaylist("#EXTINF:30,1. Chord - Swell\r\n" + home.filePath("music.wav").toUtf8() + "\r\n");
     }
 
-    QProcessEnvironment env() const {
-        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
-        e.insert("DISPLAY", screen().display());
-        e.insert("QT_QPA_PLATFORM", "xcb");
-        e.insert("CALVORAN_HOME", home.path());
-        e.insert("CALVORAN_MESSAGE_LOG", home.filePath("messages.txt"));
-        e.insert("CALVORAN_INSTANCE_NAME",
-                 "calvoran-e2e-visuals-" + QString::number(QCoreApplication::applicationPid()));
-        e.insert("SDL_AUDIODRIVER", "disk");
-        e.insert("SDL_DISKAUDIOFILE", home.filePath("out.raw"));
-        return e;
-    }
-
-    QString run(const QString &program, const QStringList &args, int timeoutMs = 15000) const {
-        QProcess p;
-        p.setProcessEnvironment(env());
-        p.setProcessChannelMode(QProcess::MergedChannels);
-        p.start(program, args);
-        if (!p.waitForFinished(timeoutMs)) {
-            p.kill();
-            p.waitForFinished();
-        }
-        return QString::fromUtf8(p.readAll()).trimmed();
-    }
-    QString xdotool(const QStringList &args) const { return run("xdotool", args); }
-
-    QString findWindow(const QString &title) const {
-        QElapsedTimer clock;
-        clock.start();
-        while (clock.elapsed() < 15000) {
-            const QString ids = xdotool({"search", "--onlyvisible", "--name", '^' + title + '$'});
-            if (!ids.isEmpty() && !ids.contains(' ') && ids.at(0).isDigit()) return ids.split('\n').first();
-            QThread::msleep(100);
-        }
-        return {};
-    }
-
-    QSize windowSize(const QString &window) const {
-        QSize s;
-        for (const QString &line : xdotool({"getwindowgeometry", "--shell", window}).split('\n')) {
-            const auto kv = line.split('=');
-            if (kv.size() != 2) continue;
-            if (kv[0] == "WIDTH") s.setWidth(kv[1].toInt());
-            if (kv[0] == "HEIGHT") s.setHeight(kv[1].toInt());
-        }
-        return s;
-    }
-
-    void click(const QString &window, int x, int y, int button = 1) const {
-        xdotool({"mousemove", "--window", window, QString::number(x), QString::number(y)});
-        QThread::msleep(150);
-        xdotool({"click", QString::number(button)});
-        QThread::msleep(300);
-    }
+    QSize windowSize(const QString &window) const { return geometry(window).size(); }
 
     void keys(const QStringList &names) const {
         for (const QString &name : names) {
@@ -222,8 +75,6 @@ protected:
         keys({"Return"});
     }
 
-    QTemporaryDir home;
-    QProcess player;
     mutable int shots_ = 0;
 };
 

@@ -200,8 +200,10 @@ DWORD TfrmMain::current() const {
     return host_.currentChannel ? host_.currentChannel() : 0;
 }
 
-QString TfrmMain::presetPath() const {
-    return host_.presetFile.isEmpty() ? programFolder() + QStringLiteral("NetRadio.ini") : host_.presetFile;
+QString TfrmMain::presetPath(bool forWriting) const {
+    if (!host_.presetFile.isEmpty()) return host_.presetFile;
+    const QString name = QStringLiteral("NetRadio.ini");
+    return forWriting ? keptFileForWriting(name) : keptFileForReading(name);
 }
 
 QString TfrmMain::StatusPanel(int panel) const {
@@ -234,7 +236,7 @@ void TfrmMain::MainStopped(DWORD currentChannel) {
 
 void TfrmMain::save() {
     try {
-        presets_.SaveToFile(presetPath().toStdString());
+        presets_.SaveToFile(presetPath(true).toStdString());
     } catch (const PresetWriteError &e) {
         showError(QString::fromStdString(e.what()));
     }

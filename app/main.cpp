@@ -1,6 +1,7 @@
 #include "Forms.h"
 #include "MainWindow.h"
 #include "Program.h"
+#include "platform/Fonts.h"
 #include "platform/SettingsKey.h"
 #include "platform/WriteFailures.h"
 
@@ -49,6 +50,7 @@ void installSignalHandlers(QApplication &app) {
 int main(int argc, char **argv) {
     QApplication app(argc, argv);
     installSignalHandlers(app);
+    calvoran::installPlayerFonts();
     calvoran::SettingsKey::setWriteFailureHandler([](const QString &path, const QString &reason) {
         calvoran::WriteFailures::report(QApplication::activeWindow(), path, reason);
     });

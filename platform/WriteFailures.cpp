@@ -48,7 +48,11 @@ bool closingOnSignal() {
 }
 
 QString notePath() {
-    return userFolder() + QStringLiteral("unsaved.txt");
+    // Not beside the files that failed: that folder may be the one that cannot be written.
+    QString state = qEnvironmentVariable("XDG_STATE_HOME");
+    if (state.isEmpty() || !QDir::isAbsolutePath(state))
+        state = QDir::homePath() + QStringLiteral("/.local/state");
+    return state + QStringLiteral("/calvoran/unsaved.txt");
 }
 
 void report(QWidget *owner, const QString &path, const QString &reason, bool always) {

@@ -20,8 +20,7 @@ bool closingOnSignal();
 // (a command the user gave, such as Save Playlist).
 void report(QWidget *owner, const QString &path, const QString &reason, bool always = false);
 
-// Where the notes of an unattended close are kept (in the user folder, which a read-only program
-// folder does not affect).
+// Where the notes of an unattended close are kept: $XDG_STATE_HOME/calvoran/unsaved.txt.
 QString notePath();
 // The notes left by the last unattended close; the note file is removed.
 QStringList takeNotes();

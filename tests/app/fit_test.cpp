@@ -4,6 +4,7 @@
 #include "EqualizerWindow.h"
 #include "LevelMetersWindow.h"
 #include "RadioWindow.h"
+#include "VsLabWindow.h"
 #include "dadd.h"
 #include "id3.h"
 #include "platform/Fonts.h"
@@ -146,6 +147,7 @@ TEST_F(FixedWindows, SmallWindowsFitTheirTexts) {
     windows.push_back(std::make_unique<Tdiradd>(calvoran::DirAddPlaylist{}));
     windows.push_back(std::make_unique<TfrmMain>());
     windows.push_back(std::make_unique<TForm4>(calvoran::ChannelTap{}));
+    windows.push_back(std::make_unique<TFormPlayer>(calvoran::ChannelTap{}));
     for (auto &window : windows)
         EXPECT_EQ(renderAndCheck(*window), "") << window->metaObject()->className();
 }

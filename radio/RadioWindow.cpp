@@ -4,6 +4,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
+#include "platform/WriteFailures.h"
 #include "radio/model/IniText.h"
 
 #include <QAction>
@@ -238,7 +239,11 @@ void TfrmMain::save() {
     try {
         presets_.SaveToFile(presetPath(true).toStdString());
     } catch (const PresetWriteError &e) {
-        showError(QString::fromStdString(e.what()));
+        // At logout nobody is there to close a box.
+        if (WriteFailures::closingOnSignal())
+            WriteFailures::report(this, presetPath(true), QString::fromStdString(e.what()));
+        else
+            showError(QString::fromStdString(e.what()));
     }
 }
 

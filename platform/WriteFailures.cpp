@@ -48,6 +48,8 @@ bool closingOnSignal() {
 }
 
 QString notePath() {
+    // A copy pointed at its own folder (portable, tests) keeps everything there.
+    if (qEnvironmentVariableIsSet("CALVORAN_HOME")) return programFolder() + QStringLiteral("unsaved.txt");
     // Not beside the files that failed: that folder may be the one that cannot be written.
     QString state = qEnvironmentVariable("XDG_STATE_HOME");
     if (state.isEmpty() || !QDir::isAbsolutePath(state))

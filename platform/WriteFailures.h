@@ -20,7 +20,8 @@ bool closingOnSignal();
 // (a command the user gave, such as Save Playlist).
 void report(QWidget *owner, const QString &path, const QString &reason, bool always = false);
 
-// Where the notes of an unattended close are kept: $XDG_STATE_HOME/calvoran/unsaved.txt.
+// Where the notes of an unattended close are kept: $XDG_STATE_HOME/calvoran/unsaved.txt, or
+// unsaved.txt in the program folder when CALVORAN_HOME names it.
 QString notePath();
 // The notes left by the last unattended close; the note file is removed.
 QStringList takeNotes();

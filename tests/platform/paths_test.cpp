@@ -86,6 +86,9 @@ TEST(WriteFailures, EachFileIsNamedOnceUnlessTheUserAskedForIt) {
 TEST(WriteFailures, ASignalCloseLeavesANoteForTheNextStartInsteadOfABox) {
     QTemporaryDir state;
     EnvVar stateVar("XDG_STATE_HOME", state.path().toLocal8Bit());
+    const QByteArray home = qgetenv("CALVORAN_HOME");
+    const bool hadHome = qEnvironmentVariableIsSet("CALVORAN_HOME");
+    qunsetenv("CALVORAN_HOME");
     std::vector<RecordedMessage> messages;
     setMessageRecorder([&](const RecordedMessage &m) { messages.push_back(m); });
     WriteFailures::resetForTests();
@@ -101,6 +104,18 @@ TEST(WriteFailures, ASignalCloseLeavesANoteForTheNextStartInsteadOfABox) {
     EXPECT_TRUE(messages[0].text.contains("/ro/playlist.m3u: Read-only file system\n/ro/Calvoran.ini"));
     EXPECT_FALSE(QFile::exists(state.path() + "/calvoran/unsaved.txt")) << "told once";
     WriteFailures::showNotes(nullptr);
-    setMessageRecorder(nullptr);
     EXPECT_EQ(messages.size(), 1u);
+
+    {
+        // A copy with its own folder keeps the note there.
+        TempHome program;
+        WriteFailures::setClosingOnSignal(true);
+        WriteFailures::report(nullptr, "/ro/vis.ini", {});
+        WriteFailures::setClosingOnSignal(false);
+        EXPECT_TRUE(QFile::exists(program.path() + "unsaved.txt"));
+        WriteFailures::showNotes(nullptr);
+    }
+    setMessageRecorder(nullptr);
+    EXPECT_EQ(messages.size(), 2u);
+    if (hadHome) qputenv("CALVORAN_HOME", home);
 }

@@ -534,7 +534,7 @@ bool TForm2::ReadPlaylistFile(const QString &fileName) {
     for (size_t i = 0; i < count; ++i) {
         const std::string caption =
             utf8 ? calvoran::toAnsi(QString::fromUtf8(content.titles[i])) : content.titles[i];
-        entries.push_back({caption, NormalizeLocation(content.locations[i]), 9, content.lengths[i]});
+        entries.push_back({caption, NormalizeLocation(content.locations[i]), 9, content.seconds[i]});
     }
     playlist_.appendAll(std::move(entries));
     QCoreApplication::processEvents();

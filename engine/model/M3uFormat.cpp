@@ -183,7 +183,7 @@ M3uContent M3uFormat::parse(const QByteArray &data) {
         } else if (startsWithNoCase(t, "#EXTINF:")) {
             const size_t comma = line.find(',');
             content.titles.emplace_back(comma == std::string_view::npos ? line : line.substr(comma + 1));
-            content.lengths.push_back(infoLength(t));
+            content.seconds.push_back(infoLength(t));
             content.extended = true;
         }
     }

@@ -12,13 +12,13 @@ namespace calvoran {
 struct M3uEntry {
     std::string caption;
     QString location;
-    double seconds = -1; // the length last known; written for a file that is missing now
+    double seconds = -1; // the length when already known; written for a file that is missing now
 };
 
 // What a read found, before titles and locations are paired by index.
 struct M3uContent {
     std::vector<std::string> titles;
-    std::vector<double> lengths;    // per title: the info line's length, -1 when it has none
+    std::vector<double> seconds;    // per title: the info line's length, -1 when it has none
     std::vector<QString> locations; // raw lines, not yet normalised
     bool extended = false;          // any "#EXTINF:" line at all
 };

@@ -80,7 +80,7 @@ TEST(M3uFormat, StreamsAndMissingFilesAreKeptUnmeasured) {
     const M3uContent back = M3uFormat::parse(text);
     ASSERT_EQ(back.locations.size(), 4u);
     EXPECT_EQ(back.titles[0], "Loop FM");
-    EXPECT_EQ(back.lengths, std::vector<double>({-1, 245, 0, -1}));
+    EXPECT_EQ(back.seconds, std::vector<double>({-1, 245, 0, -1}));
     EXPECT_EQ(M3uFormat::normalizeLocation(back.locations[3]), "HTTPS://10.0.0.1/a b");
     EXPECT_TRUE(M3uFormat::isStreamAddress(back.locations[0]));
     EXPECT_TRUE(back.extended);
@@ -95,7 +95,7 @@ TEST(M3uFormat, PlainListsAndByteOrderMarksAreRecognised) {
         M3uFormat::parse("\xEF\xBB\xBF#EXTM3U\r\n#EXTINF:12,x\r\n/m/\xC3\xA9t\xC3\xA9.mp3\r\n");
     ASSERT_EQ(marked.locations.size(), 1u);
     EXPECT_EQ(marked.locations[0], QString::fromUtf8("/m/\u00e9t\u00e9.mp3"));
-    EXPECT_EQ(marked.lengths, std::vector<double>({12}));
+    EXPECT_EQ(marked.seconds, std::vector<double>({12}));
 }
 
 TEST(M3uFormat, ReadingSplitsDirectivesTitlesAndLocations) {

@@ -634,8 +634,7 @@ void TForm1::FormClose() {
         peers_.playlist->Timer1()->setEnabled(false);
         // Sound ends before the list is written; the library stays up until the lengths are measured.
         engine_.StopPlayback();
-        // Folder paths end in a separator already.
-        peers_.playlist->WritePlaylistFile(calvoran::programFolder() + QStringLiteral("playlist.m3u"));
+        peers_.playlist->WritePlaylistFile(calvoran::keptFileForWriting(QStringLiteral("playlist.m3u")));
     }
     engine_.Shutdown();
     QCoreApplication::processEvents();

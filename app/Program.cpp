@@ -14,6 +14,7 @@
 #include "platform/SettingsKey.h"
 #include "platform/Text.h"
 #include "platform/TrayIcon.h"
+#include "platform/WriteFailures.h"
 #include "radio/RadioWindow.h"
 #include "scan/dadd.h"
 #include "tags/id3.h"
@@ -224,6 +225,7 @@ int RunProgram(QApplication &app, const QString &commandLine) {
     // so the guard's request is checked here rather than trusted to arrive inside the loop.
     // Posted last, so it runs only inside the loop, never in an event pass during start-up.
     QTimer::singleShot(0, &app, [] { g_running = true; });
+    QTimer::singleShot(0, form1.get(), [main = form1.get()] { WriteFailures::showNotes(main); });
     const int rc = form1->VrRunOnce1()->terminationRequested() ? 0 : app.exec();
     g_running = false;
 

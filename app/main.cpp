@@ -1,6 +1,9 @@
 #include "Forms.h"
 #include "MainWindow.h"
 #include "Program.h"
+#include "platform/Fonts.h"
+#include "platform/SettingsKey.h"
+#include "platform/WriteFailures.h"
 
 #include <QApplication>
 #include <QSocketNotifier>
@@ -25,6 +28,8 @@ void installSignalHandlers(QApplication &app) {
     QObject::connect(notifier, &QSocketNotifier::activated, &app, [] {
         char c = 0;
         [[maybe_unused]] auto n = ::read(g_signalPipe[0], &c, 1);
+        // Nobody is there to answer a box while the session ends.
+        calvoran::WriteFailures::setClosingOnSignal(true);
         if (Form1)
             Form1->close();
         else
@@ -45,6 +50,10 @@ void installSignalHandlers(QApplication &app) {
 int main(int argc, char **argv) {
     QApplication app(argc, argv);
     installSignalHandlers(app);
+    calvoran::installPlayerFonts();
+    calvoran::SettingsKey::setWriteFailureHandler([](const QString &path, const QString &reason) {
+        calvoran::WriteFailures::report(QApplication::activeWindow(), path, reason);
+    });
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();
     const QString line = calvoran::rawCommandLine(QCoreApplication::applicationFilePath(), args);

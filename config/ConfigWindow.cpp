@@ -181,6 +181,7 @@ TForm5::TForm5(ConfigLinks links, QWidget *parent) : QWidget(parent, Qt::Tool), 
     ComboBox1 = new QComboBox(p6);
     ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
     ComboBox1->setEditable(true);
+    ComboBox1->setInsertPolicy(QComboBox::NoInsert); // a typed name is no skin until it applies
     ComboBox1->setGeometry(10, 64, kPageWidth - 20, 24);
     // Applying on every keystroke would raise a missing-file error per letter typed: a listed name
     // applies at once, any other text when it is confirmed.

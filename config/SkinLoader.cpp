@@ -11,6 +11,7 @@
 #include <QImageReader>
 #include <array>
 #include <utility>
+#include <vector>
 
 namespace calvoran {
 
@@ -65,14 +66,54 @@ bool skinExists(const SkinDescription &description, const QString &name, const Q
     return isListedSkin(description, name) && QFileInfo(skinFolder(name, folder)).isDir();
 }
 
-QStringList startupCandidates(const QString &savedName, const QString &folder) {
-    const SkinDescription description = SkinDescription::fromFile(skinsIni(folder));
-    QStringList candidates;
-    if (skinExists(description, savedName, folder)) candidates << savedName;
-    for (const QString &name : description.sections())
-        if (!candidates.contains(name, Qt::CaseInsensitive) && skinExists(description, name, folder))
-            candidates << name;
+// The folders to look in: the one given, or the user folder and then the program folder.
+QStringList foldersFor(const QString &folder) {
+    return folder.isEmpty() ? searchFolders() : QStringList{folder};
+}
+
+QString homeOf(const QString &name, const QString &folder) {
+    return skinHome(name, foldersFor(folder));
+}
+
+struct Candidate {
+    QString name;
+    QString folder;
+};
+
+std::vector<Candidate> startupCandidates(const QString &savedName, const QString &folder) {
+    std::vector<Candidate> candidates;
+    const auto has = [&candidates](const QString &name) {
+        for (const Candidate &c : candidates)
+            if (c.name.compare(name, Qt::CaseInsensitive) == 0) return true;
+        return false;
+    };
+    const QStringList folders = foldersFor(folder);
+    for (const QString &f : folders)
+        if (!has(savedName) && skinExists(SkinDescription::fromFile(skinsIni(f)), savedName, f))
+            candidates.push_back({savedName, f});
+    for (const QString &f : folders) {
+        const SkinDescription description = SkinDescription::fromFile(skinsIni(f));
+        for (const QString &name : description.sections())
+            if (!has(name) && skinExists(description, name, f)) candidates.push_back({name, f});
+    }
     return candidates;
+}
+
+// Every file of a skin, read and decoded before anything on screen changes.
+struct LoadedSkin {
+    std::array<QImage, kGlyphs.size()> glyphs;
+    QImage mask;
+    QImage background; // null when the skin keeps the current picture
+};
+
+LoadedSkin loadWholeSkin(const SkinDescription &description, const QString &name, const QString &skinPath) {
+    LoadedSkin skin;
+    for (size_t i = 0; i < kGlyphs.size(); ++i)
+        skin.glyphs[i] = loadSkinBitmap(skinPath + QLatin1String(kGlyphs[i].second));
+    skin.mask = loadSkinBitmap(skinPath + name + QStringLiteral(".bmp"));
+    if (description.readInteger(name, QStringLiteral("Texture")) != 0)
+        skin.background = loadSkinPicture(skinPath + name + QStringLiteral(".jpg"));
+    return skin;
 }
 
 } // namespace
@@ -107,30 +148,28 @@ QImage loadSkinPicture(const QString &path) {
 }
 
 void ApplySkin(SkinTarget &target, const QString &name, bool fitToBackground, const QString &folder) {
-    const QString skinPath = skinFolder(name, folder);
-    const SkinDescription description = SkinDescription::fromFile(skinsIni(folder));
-    const bool listed = isListedSkin(description, name);
-
-    for (const PlacedControl &placed : kPlaced) {
-        target.setControlLeft(placed.control,
-                              listed ? description.readInteger(name, QLatin1String(placed.leftKey)) : 0);
-        target.setControlTop(placed.control,
-                             listed ? description.readInteger(name, QLatin1String(placed.topKey)) : 0);
-    }
-    // An unknown skin fails where a missing one does, without a file outside the skins being touched.
-    if (!listed)
+    const QString home = homeOf(name, folder);
+    const QString skinPath = skinFolder(name, home);
+    const SkinDescription description = SkinDescription::fromFile(skinsIni(home));
+    // An unknown name, a missing file or a picture that does not decode leaves the window as it was:
+    // a half-applied skin has no buttons and a display in the corner.
+    if (!isListedSkin(description, name))
         throw SkinFileError(QStringLiteral("Cannot open file \"%1\". No such file or directory")
                                 .arg(skinPath + QLatin1String(kGlyphs[0].second)));
+    LoadedSkin skin = loadWholeSkin(description, name, skinPath);
 
-    for (const auto &[button, file] : kGlyphs)
-        target.loadGlyph(button, loadSkinBitmap(skinPath + QLatin1String(file)));
+    for (const PlacedControl &placed : kPlaced) {
+        target.setControlLeft(placed.control, description.readInteger(name, QLatin1String(placed.leftKey)));
+        target.setControlTop(placed.control, description.readInteger(name, QLatin1String(placed.topKey)));
+    }
+    for (size_t i = 0; i < kGlyphs.size(); ++i)
+        target.loadGlyph(kGlyphs[i].first, skin.glyphs[i]);
 
     TBitmapRgn &shape = target.BitmapRgn1();
-    shape.Mask() = loadSkinBitmap(skinPath + name + QStringLiteral(".bmp"));
+    shape.Mask() = std::move(skin.mask);
     shape.ApplyRegion();
 
-    if (description.readInteger(name, QStringLiteral("Texture")) != 0)
-        target.loadBackground(loadSkinPicture(skinPath + name + QStringLiteral(".jpg")));
+    if (!skin.background.isNull()) target.loadBackground(skin.background);
 
     if (fitToBackground) {
         target.repaintBackground();
@@ -141,19 +180,33 @@ void ApplySkin(SkinTarget &target, const QString &name, bool fitToBackground, co
 }
 
 void ListSkins(QStringList &list, const QString &folder) {
-    list = SkinDescription::fromFile(skinsIni(folder)).sections();
+    list = listSkinsIn(foldersFor(folder));
+}
+
+QStringList listSkinsIn(const QStringList &folders) {
+    QStringList list;
+    for (const QString &f : folders)
+        for (const QString &name : SkinDescription::fromFile(skinsIni(f)).sections())
+            if (!list.contains(name, Qt::CaseInsensitive)) list << name;
+    return list;
+}
+
+QString skinHome(const QString &name, const QStringList &folders) {
+    for (const QString &f : folders)
+        if (skinExists(SkinDescription::fromFile(skinsIni(f)), name, f)) return f;
+    return folders.isEmpty() ? programFolder() : folders.back();
 }
 
 QString resolveStartupSkin(const QString &savedName, const QString &folder) {
-    const QStringList candidates = startupCandidates(savedName, folder);
-    return candidates.isEmpty() ? QString() : candidates.front();
+    const std::vector<Candidate> candidates = startupCandidates(savedName, folder);
+    return candidates.empty() ? QString() : candidates.front().name;
 }
 
 QString applyStartupSkin(SkinTarget &target, const QString &savedName, const QString &folder) {
-    for (const QString &name : startupCandidates(savedName, folder)) {
+    for (const Candidate &candidate : startupCandidates(savedName, folder)) {
         try {
-            ApplySkin(target, name, true, folder);
-            return name;
+            ApplySkin(target, candidate.name, true, candidate.folder);
+            return candidate.name;
         } catch (const SkinFileError &) {
             // A fresh or damaged install must still start; the next skin may be whole.
         }

@@ -10,6 +10,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
+#include "platform/WriteFailures.h"
 #include "widgets/TVrTimer.h"
 
 #include <QApplication>
@@ -224,7 +225,7 @@ void TForm2::initialiseEngine(const calvoran::EngineSetup &setup) {
         appendFile(commandFile, QFileInfo(commandFile).absoluteFilePath());
 
     const QString listFile = setup.playlistFile.isEmpty()
-                                 ? calvoran::programFolder() + QStringLiteral("playlist.m3u")
+                                 ? calvoran::keptFileForReading(QStringLiteral("playlist.m3u"))
                                  : setup.playlistFile;
     // A first start has no saved list: that is an empty playlist, not an error.
     if (QFileInfo::exists(listFile) && !ReadPlaylistFile(listFile)) return;
@@ -473,7 +474,7 @@ void TForm2::writeFile(const QString &fileName, bool withContent) {
     std::vector<calvoran::M3uEntry> entries;
     entries.reserve(static_cast<size_t>(EntryCount()));
     for (int i = 0; i < EntryCount(); ++i)
-        entries.push_back({EntryCaptionAt(i), EntryLocation(i)});
+        entries.push_back({EntryCaptionAt(i), EntryLocation(i), playlist_.entry(i).seconds});
 
     QApplication::setOverrideCursor(Qt::WaitCursor);
     repaint();
@@ -487,8 +488,7 @@ void TForm2::writeFile(const QString &fileName, bool withContent) {
     // A write that failed half-way is reported too: the old file is still there, the new one is not.
     if (result != calvoran::M3uFormat::WriteResult::Ok) {
         QWidget *owner = QApplication::activeWindow() ? QApplication::activeWindow() : this;
-        calvoran::messageBox(owner, QStringLiteral("Can't write the chosen file..."),
-                             QStringLiteral("Write-Error"), calvoran::MsgIcon::Error);
+        calvoran::WriteFailures::report(owner, fileName, {}, true);
     }
 }
 
@@ -506,7 +506,7 @@ void TForm2::SavePlaylist1Click() {
 void TForm2::OpenPlaylist1Click() {
     const QString chosen =
         calvoran::chooseFile(this, {calvoran::FileDialogRequest::Kind::Open, QStringLiteral("Open Playlist"),
-                                    kM3uFilter, QStringLiteral("m3u")});
+                                    QStringLiteral("M3U Playlist|*.m3u;*.m3u8"), QStringLiteral("m3u")});
     if (!chosen.isEmpty()) ReadPlaylistFile(chosen);
 }
 
@@ -519,13 +519,36 @@ bool TForm2::ReadPlaylistFile(const QString &fileName) {
         return false;
     }
     const calvoran::M3uContent content = calvoran::M3uFormat::parse(file.readAll());
+    if (!content.extended) {
+        // A plain list of locations: each becomes an entry titled as an added file is.
+        appendLocations(content.locations);
+        QCoreApplication::processEvents();
+        return true;
+    }
     // A title without a location at its index is left out: it names nothing to play.
     const size_t count = std::min(content.titles.size(), content.locations.size());
+    // .m3u8 is UTF-8 by definition; captions are kept 8-bit.
+    const bool utf8 = fileName.endsWith(QLatin1String(".m3u8"), Qt::CaseInsensitive);
     std::vector<calvoran::PlaylistEntry> entries;
     entries.reserve(count);
-    for (size_t i = 0; i < count; ++i)
-        entries.push_back({content.titles[i], NormalizeLocation(content.locations[i])});
+    for (size_t i = 0; i < count; ++i) {
+        const std::string caption =
+            utf8 ? calvoran::toAnsi(QString::fromUtf8(content.titles[i])) : content.titles[i];
+        entries.push_back({caption, NormalizeLocation(content.locations[i]), 9, content.seconds[i]});
+    }
     playlist_.appendAll(std::move(entries));
     QCoreApplication::processEvents();
     return true;
+}
+
+void TForm2::appendLocations(const std::vector<QString> &lines) {
+    for (const QString &line : lines) {
+        if (line.trimmed().isEmpty()) continue;
+        const QString location = NormalizeLocation(line);
+        if (calvoran::M3uFormat::isStreamAddress(location))
+            AppendEntry(calvoran::PlaylistRules::entryCaption(EntryCount(), calvoran::toAnsi(location), {}),
+                        location);
+        else
+            appendFile(location, location);
+    }
 }

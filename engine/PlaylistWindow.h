@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QImage;
 class QLabel;
@@ -106,6 +107,7 @@ private:
     void setStatus(int panel, const QString &text);
     void writeFile(const QString &fileName, bool withContent);
     void appendFile(const QString &path, const QString &location);
+    void appendLocations(const std::vector<QString> &lines);
 
     calvoran::PlaybackEngine &engine_;
     calvoran::PlaylistModel &playlist_;

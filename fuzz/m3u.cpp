@@ -16,5 +16,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     for (const QString &location : content.locations)
         if (location.contains('\r') || location.contains('\n')) std::abort();
     if (content.titles.size() + content.locations.size() > size + 1) std::abort();
+    // One length per title, never below -1 (none given).
+    if (content.seconds.size() != content.titles.size() || content.extended == content.titles.empty())
+        std::abort();
+    for (const double seconds : content.seconds)
+        if (!(seconds >= -1)) std::abort();
     return 0;
 }

@@ -19,6 +19,7 @@ namespace {
 std::atomic<int> g_open{0};
 QMutex g_errorLock;
 QString g_lastWriteError;
+std::function<void(const QString &, const QString &)> g_failureHandler;
 
 QString qualified(const QString &name) {
     return QString::fromLatin1(SettingsKey::kSection) + '/' + name;
@@ -149,7 +150,12 @@ SettingsKey::~SettingsKey() {
 }
 
 QString SettingsKey::storePath() {
-    return programFolder() + QStringLiteral("Calvoran.ini");
+    return keptFileForWriting(QStringLiteral("Calvoran.ini"));
+}
+
+void SettingsKey::setWriteFailureHandler(std::function<void(const QString &, const QString &)> handler) {
+    QMutexLocker lock(&g_errorLock);
+    g_failureHandler = std::move(handler);
 }
 
 int SettingsKey::openCount() {
@@ -163,7 +169,7 @@ QString SettingsKey::lastWriteError() {
 
 bool SettingsKey::OpenKey(bool canCreate) {
     CloseKey();
-    const QString path = storePath();
+    const QString path = keptFileForReading(QStringLiteral("Calvoran.ini"));
     if (!canCreate && !QFileInfo::exists(path)) return false;
     QFile file(path);
     if (file.exists() && !file.open(QIODevice::ReadOnly)) return false;
@@ -208,7 +214,15 @@ bool SettingsKey::CloseKey() {
     }
     const bool written = AtomicFile::writeWhole(storePath(), text, &error);
     noteWriteError(written ? QString() : storePath() + QStringLiteral(": ") + error);
-    if (!written) qWarning("Settings not saved: %s", qPrintable(lastWriteError()));
+    if (!written) {
+        qWarning("Settings not saved: %s", qPrintable(lastWriteError()));
+        std::function<void(const QString &, const QString &)> handler;
+        {
+            QMutexLocker lock(&g_errorLock);
+            handler = g_failureHandler;
+        }
+        if (handler) handler(storePath(), error);
+    }
     return written;
 }
 

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <utility>
@@ -57,6 +58,9 @@ public:
 
     // Why the last write of the file failed (empty after a success), for the message a caller shows.
     static QString lastWriteError();
+    // Called with the file and the reason whenever a write fails (the program tells the user).
+    static void
+    setWriteFailureHandler(std::function<void(const QString &path, const QString &reason)> handler);
 
 private:
     const QVariant *find(const QString &name) const;

@@ -4,6 +4,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
+#include "platform/WriteFailures.h"
 #include "radio/model/IniText.h"
 
 #include <QAction>
@@ -200,8 +201,10 @@ DWORD TfrmMain::current() const {
     return host_.currentChannel ? host_.currentChannel() : 0;
 }
 
-QString TfrmMain::presetPath() const {
-    return host_.presetFile.isEmpty() ? programFolder() + QStringLiteral("NetRadio.ini") : host_.presetFile;
+QString TfrmMain::presetPath(bool forWriting) const {
+    if (!host_.presetFile.isEmpty()) return host_.presetFile;
+    const QString name = QStringLiteral("NetRadio.ini");
+    return forWriting ? keptFileForWriting(name) : keptFileForReading(name);
 }
 
 QString TfrmMain::StatusPanel(int panel) const {
@@ -234,9 +237,13 @@ void TfrmMain::MainStopped(DWORD currentChannel) {
 
 void TfrmMain::save() {
     try {
-        presets_.SaveToFile(presetPath().toStdString());
+        presets_.SaveToFile(presetPath(true).toStdString());
     } catch (const PresetWriteError &e) {
-        showError(QString::fromStdString(e.what()));
+        // At logout nobody is there to close a box.
+        if (WriteFailures::closingOnSignal())
+            WriteFailures::report(this, presetPath(true), QString::fromStdString(e.what()));
+        else
+            showError(QString::fromStdString(e.what()));
     }
 }
 

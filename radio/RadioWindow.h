@@ -81,7 +81,7 @@ private:
     DWORD current() const;
     calvoran::TRadioPreset *presetOf(const QTreeWidgetItem *item) const;
     QTreeWidgetItem *firstSelected() const;
-    QString presetPath() const;
+    QString presetPath(bool forWriting = false) const;
     void save();
     void setStatus(int panel, const QString &text);
 

@@ -11,11 +11,14 @@ PACKAGES=(
   libsdl2-dev libmpg123-dev libvorbis-dev libogg-dev libsndfile1-dev
   libopenmpt-dev libsamplerate0-dev zlib1g-dev libcurl4-openssl-dev libassimp-dev
   fonts-dejavu-core
+  # metric twins of the fonts the windows were laid out for (Arial, Courier New; Tahoma, MS Sans Serif)
+  fonts-liberation2 fonts-wine
   # https stations: the system CA store libcurl checks servers against
   ca-certificates
   # tests: framework, display, reference decoders and encoders, tag tools
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils imagemagick
+  desktop-file-utils appstream
   libgl1-mesa-dri libglx-mesa0
   mpg123 vorbis-tools openmpt123 sox libsox-fmt-all lame twolame
   python3 python3-mutagen eyed3 libtag1-dev

@@ -46,6 +46,21 @@ std::string oneLine(std::string text) {
     return text;
 }
 
+// The number after "#EXTINF:" up to the comma; -1 when there is none or it is negative.
+double infoLength(std::string_view t) {
+    std::string_view rest = t.substr(8);
+    const size_t comma = rest.find(',');
+    if (comma != std::string_view::npos) rest = rest.substr(0, comma);
+    rest = trimmed(rest);
+    if (rest.empty() || rest.size() > 9) return -1;
+    long value = 0;
+    for (const char c : rest) {
+        if (c < '0' || c > '9') return -1;
+        value = value * 10 + (c - '0');
+    }
+    return static_cast<double>(value);
+}
+
 bool isExistingFile(const QString &location) {
     const QFileInfo info(location);
     return !location.isEmpty() && info.exists() && !info.isDir();
@@ -80,14 +95,19 @@ QByteArray M3uFormat::compose(const std::vector<M3uEntry> &entries, const Length
     std::vector<QByteArray> locations;
     std::vector<size_t> files; // positions in `kept` that are measured
     std::vector<size_t> fileEntries;
+    std::vector<bool> missing(entries.size(), false);
     for (size_t i = 0; i < entries.size(); ++i) {
         // Radio entries are kept too; they have no length to measure.
         const bool stream = isStreamAddress(entries[i].location);
-        if (!stream && !isExistingFile(entries[i].location)) continue;
+        if (!stream && !isExistingFile(entries[i].location)) {
+            // A folder is nothing to play; a missing file may come back with its drive.
+            if (entries[i].location.isEmpty() || QFileInfo(entries[i].location).isDir()) continue;
+            missing[i] = true;
+        }
         QByteArray location = stream ? entries[i].location.toUtf8() : encodeLocation(entries[i].location);
         if (location.contains('\r') || location.contains('\n'))
             continue; // a location no line-based file can hold
-        if (!stream) {
+        if (!stream && !missing[i]) {
             files.push_back(kept.size());
             fileEntries.push_back(i);
         }
@@ -95,6 +115,8 @@ QByteArray M3uFormat::compose(const std::vector<M3uEntry> &entries, const Length
         locations.push_back(std::move(location));
     }
     std::vector<double> seconds(kept.size(), -1.0);
+    for (size_t k = 0; k < kept.size(); ++k)
+        if (missing[kept[k]]) seconds[k] = std::max(0.0, entries[kept[k]].seconds);
     const std::vector<double> measured = measure(entries, fileEntries, lengthOf);
     for (size_t k = 0; k < files.size(); ++k)
         seconds[files[k]] = measured[k];
@@ -142,7 +164,9 @@ std::vector<double> M3uFormat::measure(const std::vector<M3uEntry> &entries, con
 
 M3uContent M3uFormat::parse(const QByteArray &data) {
     M3uContent content;
-    const std::string_view all(data.constData(), static_cast<size_t>(data.size()));
+    std::string_view all(data.constData(), static_cast<size_t>(data.size()));
+    // Editors that save UTF-8 often put a byte-order mark first; it is no part of the first line.
+    if (all.substr(0, 3) == "\xEF\xBB\xBF") all.remove_prefix(3);
     size_t pos = 0;
     while (pos < all.size()) {
         size_t end = all.find_first_of("\r\n", pos);
@@ -159,6 +183,8 @@ M3uContent M3uFormat::parse(const QByteArray &data) {
         } else if (startsWithNoCase(t, "#EXTINF:")) {
             const size_t comma = line.find(',');
             content.titles.emplace_back(comma == std::string_view::npos ? line : line.substr(comma + 1));
+            content.seconds.push_back(infoLength(t));
+            content.extended = true;
         }
     }
     return content;

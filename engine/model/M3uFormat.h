@@ -12,12 +12,15 @@ namespace calvoran {
 struct M3uEntry {
     std::string caption;
     QString location;
+    double seconds = -1; // the length when already known; written for a file that is missing now
 };
 
 // What a read found, before titles and locations are paired by index.
 struct M3uContent {
     std::vector<std::string> titles;
+    std::vector<double> seconds;    // per title: the info line's length, -1 when it has none
     std::vector<QString> locations; // raw lines, not yet normalised
+    bool extended = false;          // any "#EXTINF:" line at all
 };
 
 // The extended M3U text the playlist is kept in: "#EXTM3U", then "#EXTINF:" + length + "," + caption
@@ -37,8 +40,9 @@ public:
 
     // http:// and https:// locations: radio entries.
     static bool isStreamAddress(const QString &location);
-    // The whole file for the entries whose location is an existing file or a stream address (written
-    // with the length -1; it is never measured).
+    // The whole file for the entries whose location is a file or a stream address (written with the
+    // length -1; it is never measured). A file that is missing now (a drive not mounted) keeps its
+    // place with the length last known, or 0.
     static QByteArray compose(const std::vector<M3uEntry> &entries, const LengthOf &lengthOf);
     static M3uContent parse(const QByteArray &data);
 

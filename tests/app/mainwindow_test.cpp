@@ -29,6 +29,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QThread>
 #include <QTimer>
 #include <QtTest/QTest>
@@ -417,7 +418,9 @@ TEST(MainWindowStartUp, FirstStartTakesTheFirstSkinAndTheChooserReshapesTheWindo
             "calvoran-mainwindow-skin-" + QByteArray::number(QCoreApplication::applicationPid()));
     std::vector<calvoran::RecordedMessage> messages;
     calvoran::setMessageRecorder([&](const calvoran::RecordedMessage &m) { messages.push_back(m); });
-    QSize startSize, startPicture, chosenSize, chosenMask;
+    QSize startSize, startPicture, chosenSize, chosenMask, sizeAfterTyping;
+    QPoint playAt, displayAt, playAfterTyping, displayAfterTyping;
+    int countAfterTyping = -1;
     QStringList listed;
     QTimer closer;
     closer.setInterval(50);
@@ -432,6 +435,15 @@ TEST(MainWindowStartUp, FirstStartTakesTheFirstSkinAndTheChooserReshapesTheWindo
         Form5->ComboBox1->setCurrentText(QStringLiteral("Daylight"));
         chosenSize = Form1->size();
         chosenMask = Form1->mask().boundingRect().size();
+        // A name that is no whole skin, typed and confirmed: an error, and the skin stays as it was.
+        playAt = Form1->PlayBtn->pos();
+        displayAt = Form1->VrDisplay1->pos();
+        Form5->ComboBox1->setEditText(QStringLiteral("Dayl"));
+        QTest::keyClick(Form5->ComboBox1, Qt::Key_Return);
+        playAfterTyping = Form1->PlayBtn->pos();
+        displayAfterTyping = Form1->VrDisplay1->pos();
+        sizeAfterTyping = Form1->size();
+        countAfterTyping = Form5->ComboBox1->count();
         Form1->close();
     });
     closer.start();
@@ -439,7 +451,14 @@ TEST(MainWindowStartUp, FirstStartTakesTheFirstSkinAndTheChooserReshapesTheWindo
         calvoran::RunProgram(*qApp, calvoran::rawCommandLine(QCoreApplication::applicationFilePath(), {})),
         0);
     calvoran::setMessageRecorder(nullptr);
-    EXPECT_TRUE(messages.empty());
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].text.contains("Skins/Dayl/plbtn.bmp"));
+    EXPECT_EQ(playAfterTyping, playAt);
+    EXPECT_EQ(displayAfterTyping, displayAt);
+    EXPECT_NE(displayAt, QPoint(0, 0));
+    EXPECT_EQ(sizeAfterTyping, chosenSize);
+    EXPECT_EQ(countAfterTyping, static_cast<int>(listed.size())) << "the typed name is not listed";
+    EXPECT_EQ(calvoran::SettingsKey::readString("SkinName"), "Daylight");
     EXPECT_EQ(listed, calvoran::skinart::skinNames());
     // No SkinName yet: the first skin, sized to its background picture.
     EXPECT_FALSE(startPicture.isEmpty());

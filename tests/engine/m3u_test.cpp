@@ -60,22 +60,42 @@ TEST(M3uFormat, TwoFilesMakeExactlyFiveLinesAndReadBackTheSame) {
     EXPECT_EQ(back.locations[1], b);
 }
 
-TEST(M3uFormat, StreamsAreKeptUnmeasuredAndMissingFilesLeftOut) {
+TEST(M3uFormat, StreamsAndMissingFilesAreKeptUnmeasured) {
     QTemporaryDir dir;
+    const QString gone = dir.filePath("missing.mp3");
+    const QString alsoGone = dir.filePath("unmounted/never.ogg");
     const std::vector<M3uEntry> entries = {{"Loop FM", "http://127.0.0.1:8000/live"},
-                                           {"2. Gone", dir.filePath("missing.mp3")},
+                                           {"2. Gone", gone, 244.6},
                                            {"3. Folder", dir.path()},
+                                           {"4. Never played", alsoGone},
                                            {"Secure", "HTTPS://10.0.0.1/a b"}};
     int measured = 0;
     const QByteArray text = M3uFormat::compose(entries, [&](const QString &) { return ++measured; });
+    // A missing file (a drive that is not mounted) keeps its place with the length last known, or 0.
     EXPECT_EQ(text, "#EXTM3U\r\n#EXTINF:-1,Loop FM\r\nhttp://127.0.0.1:8000/live\r\n"
-                    "#EXTINF:-1,Secure\r\nHTTPS://10.0.0.1/a b\r\n");
+                    "#EXTINF:245,2. Gone\r\n" +
+                        gone.toUtf8() + "\r\n#EXTINF:000,4. Never played\r\n" + alsoGone.toUtf8() +
+                        "\r\n#EXTINF:-1,Secure\r\nHTTPS://10.0.0.1/a b\r\n");
     EXPECT_EQ(measured, 0);
     const M3uContent back = M3uFormat::parse(text);
-    ASSERT_EQ(back.locations.size(), 2u);
+    ASSERT_EQ(back.locations.size(), 4u);
     EXPECT_EQ(back.titles[0], "Loop FM");
-    EXPECT_EQ(M3uFormat::normalizeLocation(back.locations[1]), "HTTPS://10.0.0.1/a b");
+    EXPECT_EQ(back.seconds, std::vector<double>({-1, 245, 0, -1}));
+    EXPECT_EQ(M3uFormat::normalizeLocation(back.locations[3]), "HTTPS://10.0.0.1/a b");
     EXPECT_TRUE(M3uFormat::isStreamAddress(back.locations[0]));
+    EXPECT_TRUE(back.extended);
+}
+
+TEST(M3uFormat, PlainListsAndByteOrderMarksAreRecognised) {
+    const M3uContent plain = M3uFormat::parse("/music/a.mp3\n\n/music/b.mp3\n");
+    EXPECT_FALSE(plain.extended);
+    EXPECT_EQ(plain.locations.size(), 3u); // the blank line is the reader's to skip
+    // "#EXTM3U" behind a UTF-8 mark is still a directive, and the non-ASCII name survives.
+    const M3uContent marked =
+        M3uFormat::parse("\xEF\xBB\xBF#EXTM3U\r\n#EXTINF:12,x\r\n/m/\xC3\xA9t\xC3\xA9.mp3\r\n");
+    ASSERT_EQ(marked.locations.size(), 1u);
+    EXPECT_EQ(marked.locations[0], QString::fromUtf8("/m/\u00e9t\u00e9.mp3"));
+    EXPECT_EQ(marked.seconds, std::vector<double>({12}));
 }
 
 TEST(M3uFormat, ReadingSplitsDirectivesTitlesAndLocations) {

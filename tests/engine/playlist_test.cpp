@@ -186,16 +186,39 @@ TEST_F(PlaylistTest, SaveAndOpenRoundTripWithMeasuredLengths) {
     EXPECT_TRUE(messages.empty());
 }
 
-TEST_F(PlaylistTest, OpeningWhatIsNoPlaylistAddsNothingOrReports) {
+TEST_F(PlaylistTest, PlainListsGiveOneEntryPerLocationAndAMissingListReports) {
     TForm2 &f = make();
     const QString plain = home.path() + "plain.m3u";
     {
         QFile out(plain);
         ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-        out.write("/music/a.mp3\r\n/music/b.mp3\r\n");
+        out.write("/music/a.mp3\r\n\r\nhttp://radio.example/live\r\n/music/b.mp3\r\n");
     }
     EXPECT_TRUE(f.ReadPlaylistFile(plain));
-    EXPECT_EQ(f.EntryCount(), 0);
+    ASSERT_EQ(f.EntryCount(), 3);
+    // Titled like added files: no tag to read, so from the file name.
+    EXPECT_EQ(f.EntryCaptionAt(0), "1. a - ");
+    EXPECT_EQ(f.EntryLocation(0), "/music/a.mp3");
+    EXPECT_EQ(f.EntryCaptionAt(1), "2. http://radio.example/live - ");
+    EXPECT_EQ(f.EntryCaptionAt(2), "3. b - ");
+
+    // UTF-8 names, with and without a tag, in a .m3u8 list.
+    const EngineFiles &files = engineFiles();
+    const QString accented = home.path() + QString::fromUtf8("\u00e9t\u00e9 \u00e0 Z\u00fcrich.mp3");
+    ASSERT_TRUE(QFile::copy(files.mp3Tagged, accented));
+    const QString utf8List = home.path() + "list.m3u8";
+    {
+        QFile out(utf8List);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write("\xEF\xBB\xBF" + accented.toUtf8() + "\n" + home.path().toUtf8() + "\xC3\xB8ld.ogg\n");
+    }
+    f.RemoveAll1Click();
+    EXPECT_TRUE(f.ReadPlaylistFile(utf8List));
+    ASSERT_EQ(f.EntryCount(), 2);
+    EXPECT_EQ(f.EntryLocation(0), accented);
+    EXPECT_EQ(f.EntryCaptionAt(0), "1. Artist - Song");
+    EXPECT_EQ(f.EntryCaptionAt(1), "2. \xF8ld - "); // 8-bit caption of "øld"
+    f.RemoveAll1Click();
 
     DialogScript dialogs;
     dialogs.answers = {home.path() + "missing.m3u"};
@@ -221,7 +244,8 @@ TEST_F(PlaylistTest, AFailedWriteIsReportedAndKeepsTheOldFile) {
     TForm2 &f = make();
     f.WritePlaylistFile(home.path() + "no/such/folder/playlist.m3u");
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].text, "Can't write the chosen file...");
+    EXPECT_TRUE(messages[0].text.startsWith("Can't write the chosen file...\n"));
+    EXPECT_TRUE(messages[0].text.contains("no/such/folder/playlist.m3u")) << "names the file";
     EXPECT_EQ(messages[0].caption, "Write-Error");
     EXPECT_EQ(messages[0].icon, calvoran::MsgIcon::Error);
 }

@@ -1,6 +1,8 @@
 // skinart: draws the skins Calvoran Player ships.
 //   skinart --out <folder>            writes Skins.ini and Skins/ into the program folder
 //   skinart --preview <file.png>      writes a picture of every skin as the player shows it
+//   skinart --icons <folder>          writes the application icon as a hicolor theme tree
+#include "AppIcon.h"
 #include "SkinArt.h"
 
 #include <QApplication>
@@ -11,7 +13,7 @@
 namespace {
 
 int usage() {
-    std::fprintf(stderr, "usage: skinart --out <folder> | --preview <file.png>\n");
+    std::fprintf(stderr, "usage: skinart --out <folder> | --preview <file.png> | --icons <folder>\n");
     return 2;
 }
 
@@ -74,5 +76,13 @@ int main(int argc, char **argv) {
         return 0;
     }
     if (args[1] == "--preview") return preview(args[2]);
+    if (args[1] == "--icons") {
+        QString error;
+        if (!calvoran::skinart::writeAppIcons(args[2], &error)) {
+            std::fprintf(stderr, "skinart: %s\n", qPrintable(error));
+            return 1;
+        }
+        return 0;
+    }
     return usage();
 }

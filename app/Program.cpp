@@ -3,6 +3,7 @@
 #include "BrowserWindow.h"
 #include "Forms.h"
 #include "MainWindow.h"
+#include "StartSelection.h"
 #include "config/ConfigWindow.h"
 #include "config/SkinLoader.h"
 #include "engine/EngineDisplays.h"
@@ -29,6 +30,7 @@
 #include <QStringList>
 #include <QTimer>
 #include <QTreeView>
+#include <algorithm>
 
 namespace calvoran {
 
@@ -165,6 +167,7 @@ int RunProgram(QApplication &app, const QString &commandLine) {
     setup.commandLine = commandLine;
     auto form2 = std::make_unique<TForm2>(*engine, *playlist, setup);
     Form2 = form2.get();
+    rememberPlayedEntry(*engine);
     wireAddDirectory(*form2);
     auto look = std::make_shared<PlaylistLook>();
     auto form5 = std::make_unique<TForm5>(configLinks(*engine, *form1, *form2, look));
@@ -219,6 +222,8 @@ int RunProgram(QApplication &app, const QString &commandLine) {
     applyStartupSkin(*form1, skinName);
     form1->setWindowState(Qt::WindowNoState);
     form1->setLedText(QStringLiteral("Calvoran Player"));
+    // The playlist is loaded: Play and the menu's Play play the entry that played last.
+    form1->CurrentIndex = std::max(0, selectStartEntry(*form2));
 
     // A second copy ends as its loop would start; start-up may already have let queued events run,
     // so the guard's request is checked here rather than trusted to arrive inside the loop.

@@ -3,6 +3,8 @@
 #include "BrowserWindow.h"
 #include "Forms.h"
 #include "MainWindow.h"
+#include "Mpris.h"
+#include "MprisWiring.h"
 #include "StartSelection.h"
 #include "config/ConfigWindow.h"
 #include "config/SkinLoader.h"
@@ -222,8 +224,9 @@ int RunProgram(QApplication &app, const QString &commandLine) {
     applyStartupSkin(*form1, skinName);
     form1->setWindowState(Qt::WindowNoState);
     form1->setLedText(QStringLiteral("Calvoran Player"));
-    // The playlist is loaded: Play and the menu's Play play the entry that played last.
+    // The playlist is loaded: Play, the menu's Play and the bus's Play play the entry that played last.
     form1->CurrentIndex = std::max(0, selectStartEntry(*form2));
+    auto mpris = startMpris(*engine, *playlist, *form1, *form2);
 
     // A second copy ends as its loop would start; start-up may already have let queued events run,
     // so the guard's request is checked here rather than trusted to arrive inside the loop.
@@ -231,6 +234,7 @@ int RunProgram(QApplication &app, const QString &commandLine) {
     QTimer::singleShot(0, &app, [] { g_running = true; });
     const int rc = form1->VrRunOnce1()->terminationRequested() ? 0 : app.exec();
     g_running = false;
+    mpris.reset();
 
     // Windows go in creation order, as the framework releases them; the engine frees the library
     // once, after the last window that plays through it.

@@ -133,6 +133,29 @@ TEST_F(AudioFormats, RecognisedByContentNotName) {
     EXPECT_EQ(BASS_MusicLoad(FALSE, dir_.file("a.opus").c_str(), 0, 0, 0, 0), 0u);
 }
 
+TEST_F(AudioFormats, PlayingChannelsGiveLevelsAndSpectrumLikeAnyStream) {
+    const auto source = fx::sine(1000, 3.0, 48000, 2, 0.5);
+    ASSERT_TRUE(fx::writeWav(dir_.file("s.wav"), source, 48000, 2));
+    ASSERT_TRUE(fx::encodeFlac(dir_.file("s.wav"), dir_.file("s.flac"), true));
+    ASSERT_TRUE(fx::encodeOpus(dir_.file("s.wav"), dir_.file("s.opus"), 128));
+    for (const char *name : {"s.flac", "s.opus"}) {
+        SCOPED_TRACE(name);
+        const DWORD stream = BASS_StreamCreateFile(FALSE, dir_.file(name).c_str(), 0, 0, 0);
+        ASSERT_NE(stream, 0u);
+        ASSERT_TRUE(BASS_StreamPlay(stream, FALSE, 0));
+        ASSERT_TRUE(waitFor([&] { return positionSeconds(stream) > 0.5; }, std::chrono::milliseconds(5000)));
+        const DWORD level = BASS_ChannelGetLevel(stream);
+        EXPECT_NEAR(static_cast<double>(level & 0xFFFF), 64.0, 6.0);
+        EXPECT_NEAR(static_cast<double>(level >> 16), 64.0, 6.0);
+        std::vector<float> fft(512);
+        ASSERT_NE(BASS_ChannelGetData(stream, fft.data(), BASS_DATA_FFT1024), ~DWORD{0});
+        // The output runs at the library's 44.1 kHz: 1 kHz lies in bin 1000 / 44100 * 1024.
+        const auto peak = std::max_element(fft.begin(), fft.end()) - fft.begin();
+        EXPECT_NEAR(static_cast<double>(peak), 1000.0 / 44100.0 * 1024.0, 1.5);
+        BASS_StreamFree(stream);
+    }
+}
+
 TEST_F(AudioFormats, CutAndDamagedFilesFailOrEndEarlyWithoutCrashing) {
     const auto source = fx::chord({300, 2000}, 1.5, 44100, 2, 0.7);
     ASSERT_TRUE(fx::writeWav(dir_.file("s.wav"), source, 44100, 2));

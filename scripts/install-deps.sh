@@ -19,7 +19,7 @@ PACKAGES=(
   libgl1-mesa-dri libglx-mesa0
   mpg123 vorbis-tools openmpt123 sox libsox-fmt-all lame twolame flac opus-tools
   # media-key interface checks: a session bus and a client
-  dbus playerctl
+  dbus dbus-bin dbus-daemon playerctl libglib2.0-bin
   python3 python3-mutagen eyed3 libtag1-dev
   # fuzzing and sanitizers
   clang libclang-rt-14-dev

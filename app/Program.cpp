@@ -226,7 +226,9 @@ int RunProgram(QApplication &app, const QString &commandLine) {
     form1->setLedText(QStringLiteral("Calvoran Player"));
     // The playlist is loaded: Play, the menu's Play and the bus's Play play the entry that played last.
     form1->CurrentIndex = std::max(0, selectStartEntry(*form2));
-    auto mpris = startMpris(*engine, *playlist, *form1, *form2);
+    // A second copy that is about to end never takes the bus name.
+    const bool ending = form1->VrRunOnce1()->terminationRequested();
+    auto mpris = ending ? nullptr : startMpris(*engine, *playlist, *form1, *form2);
 
     // A second copy ends as its loop would start; start-up may already have let queued events run,
     // so the guard's request is checked here rather than trusted to arrive inside the loop.

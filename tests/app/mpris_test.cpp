@@ -1,21 +1,10 @@
-// What the bus reports of a track, and which entry is selected at start; the bus itself is exercised
-// against the real program in tests/e2e.
+// What the bus reports of a track; the bus itself is exercised against the real program in tests/e2e.
 #include "Mpris.h"
-#include "StartSelection.h"
 
 #include <QDBusObjectPath>
 #include <gtest/gtest.h>
 
 using calvoran::MprisTrack;
-
-TEST(StartSelection, TheSavedEntryWhileItIsInTheListElseTheFirst) {
-    EXPECT_EQ(calvoran::startEntry(2, 3), 2);
-    EXPECT_EQ(calvoran::startEntry(0, 3), 0);
-    EXPECT_EQ(calvoran::startEntry(3, 3), 0) << "entries were removed since";
-    EXPECT_EQ(calvoran::startEntry(-4, 3), 0);
-    EXPECT_EQ(calvoran::startEntry(0, 0), -1);
-    EXPECT_EQ(calvoran::startEntry(5, 0), -1);
-}
 
 TEST(MprisMetadata, TagTitleAndArtistOrTheCaptionAlone) {
     MprisTrack track;

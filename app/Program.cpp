@@ -3,6 +3,9 @@
 #include "BrowserWindow.h"
 #include "Forms.h"
 #include "MainWindow.h"
+#include "Mpris.h"
+#include "MprisWiring.h"
+#include "StartSelection.h"
 #include "config/ConfigWindow.h"
 #include "config/SkinLoader.h"
 #include "engine/EngineDisplays.h"
@@ -30,6 +33,7 @@
 #include <QStringList>
 #include <QTimer>
 #include <QTreeView>
+#include <algorithm>
 
 namespace calvoran {
 
@@ -166,6 +170,7 @@ int RunProgram(QApplication &app, const QString &commandLine) {
     setup.commandLine = commandLine;
     auto form2 = std::make_unique<TForm2>(*engine, *playlist, setup);
     Form2 = form2.get();
+    rememberPlayedEntry(*engine);
     wireAddDirectory(*form2);
     auto look = std::make_shared<PlaylistLook>();
     auto form5 = std::make_unique<TForm5>(configLinks(*engine, *form1, *form2, look));
@@ -220,6 +225,11 @@ int RunProgram(QApplication &app, const QString &commandLine) {
     applyStartupSkin(*form1, skinName);
     form1->setWindowState(Qt::WindowNoState);
     form1->setLedText(QStringLiteral("Calvoran Player"));
+    // The playlist is loaded: Play, the menu's Play and the bus's Play play the entry that played last.
+    form1->CurrentIndex = std::max(0, selectStartEntry(*form2));
+    // A second copy that is about to end never takes the bus name.
+    const bool ending = form1->VrRunOnce1()->terminationRequested();
+    auto mpris = ending ? nullptr : startMpris(*engine, *playlist, *form1, *form2);
 
     // A second copy ends as its loop would start; start-up may already have let queued events run,
     // so the guard's request is checked here rather than trusted to arrive inside the loop.
@@ -228,6 +238,7 @@ int RunProgram(QApplication &app, const QString &commandLine) {
     QTimer::singleShot(0, form1.get(), [main = form1.get()] { WriteFailures::showNotes(main); });
     const int rc = form1->VrRunOnce1()->terminationRequested() ? 0 : app.exec();
     g_running = false;
+    mpris.reset();
 
     // Windows go in creation order, as the framework releases them; the engine frees the library
     // once, after the last window that plays through it.

@@ -53,8 +53,8 @@ constexpr int kTitleMinWidth = 150;
 constexpr int kLevelInterval = 30;
 
 const QString kAddFilter = QStringLiteral(
-    "Calvoran Playable Files|*.mp1;*.mp2;*.mp3;*.mod;*.xm;*.mtm;*.s3m;*.ogg;*.wav|File streams|"
-    "*.mp1;*.mp2;*.mp3;*.ogg;*.wav|MOD Music|*.xm;*.it;*.mod;*.mtm;*.s3m");
+    "Calvoran Playable Files|*.mp1;*.mp2;*.mp3;*.mod;*.xm;*.mtm;*.s3m;*.ogg;*.wav;*.flac;*.oga;*.opus|"
+    "File streams|*.mp1;*.mp2;*.mp3;*.ogg;*.wav;*.flac;*.oga;*.opus|MOD Music|*.xm;*.it;*.mod;*.mtm;*.s3m");
 const QString kM3uFilter = QStringLiteral("M3U Playlist|*.m3u");
 
 // Stands in for the main window when the playlist window is made on its own (tests, tools).

@@ -8,7 +8,7 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config git ccache
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-image-formats-plugins libqt6opengl6-dev
   libgl-dev libglx-dev libopengl-dev
-  libsdl2-dev libmpg123-dev libvorbis-dev libogg-dev libsndfile1-dev
+  libsdl2-dev libmpg123-dev libvorbis-dev libogg-dev libsndfile1-dev libopusfile-dev
   libopenmpt-dev libsamplerate0-dev zlib1g-dev libcurl4-openssl-dev libassimp-dev
   fonts-dejavu-core
   # metric twins of the fonts the windows were laid out for (Arial, Courier New; Tahoma, MS Sans Serif)
@@ -20,7 +20,9 @@ PACKAGES=(
   xvfb xauth xdotool x11-utils imagemagick
   desktop-file-utils appstream
   libgl1-mesa-dri libglx-mesa0
-  mpg123 vorbis-tools openmpt123 sox libsox-fmt-all lame twolame
+  mpg123 vorbis-tools openmpt123 sox libsox-fmt-all lame twolame flac opus-tools
+  # media-key interface checks: a session bus and a client
+  dbus dbus-bin dbus-daemon playerctl libglib2.0-bin
   python3 python3-mutagen eyed3 libtag1-dev
   # fuzzing and sanitizers
   clang libclang-rt-14-dev

@@ -95,8 +95,9 @@ BOOL BASS_SetVolume(DWORD volume);
 /* The error code of the calling thread's last call (BASS_OK after a success). */
 int BASS_ErrorGetCode(void);
 
-/* Opens a WAV, Ogg Vorbis or MPEG layer 1-3 stream, recognised by its content. file is a path (UTF-8),
- * or with mem TRUE a memory block of length bytes that the caller keeps alive until the stream is freed.
+/* Opens a WAV, Ogg Vorbis, MPEG layer 1-3, FLAC (native or Ogg) or Ogg Opus stream, recognised by its
+ * content (Opus always plays at 48000 Hz). file is a path (UTF-8), or with mem TRUE a memory block of
+ * length bytes that the caller keeps alive until the stream is freed.
  * offset/length select part of the file (length 0: to the end). Flags: BASS_STREAM_DECODE (decode-only,
  * read with BASS_ChannelGetData), BASS_STREAM_AUTOFREE (freed once it has been heard to the end);
  * BASS_MP3_SETPOS is accepted (seeking is always exact). Returns 0 with BASS_ERROR_FILEOPEN when the file

@@ -38,7 +38,7 @@ public:
     virtual std::shared_ptr<StreamTags> streamTags() const { return nullptr; }
 };
 
-enum class StreamKind { Unknown, Wave, Ogg, Mpeg };
+enum class StreamKind { Unknown, Wave, Ogg, Mpeg, Flac, OggFlac, Opus };
 
 // Classifies the first bytes of a file. For MPEG, `mpegStart` is the offset of the first of several
 // consecutive valid frame headers (after any ID3v2 tags).
@@ -56,5 +56,9 @@ std::unique_ptr<Decoder> openModuleDecoder(Source &source, int rate, int &error)
 std::unique_ptr<Decoder> openMpegDecoder(std::unique_ptr<Source> source, int &error);
 std::unique_ptr<Decoder> openVorbisDecoder(std::unique_ptr<Source> source, int &error);
 std::unique_ptr<Decoder> openWaveDecoder(std::unique_ptr<Source> source, int &error);
+// Native FLAC through libsndfile; Ogg FLAC is unwrapped into a native stream first.
+std::unique_ptr<Decoder> openFlacDecoder(std::unique_ptr<Source> source, int &error);
+std::unique_ptr<Decoder> openOggFlacDecoder(std::unique_ptr<Source> source, int &error);
+std::unique_ptr<Decoder> openOpusDecoder(std::unique_ptr<Source> source, int &error);
 
 } // namespace calvoran::audio

@@ -36,7 +36,7 @@ sf_count_t tellCallback(void *handle) {
 
 class WaveDecoder final : public Decoder {
 public:
-    explicit WaveDecoder(std::unique_ptr<Source> source) : source_(std::move(source)) {}
+    WaveDecoder(std::unique_ptr<Source> source, bool flac) : source_(std::move(source)), flac_(flac) {}
     ~WaveDecoder() override {
         if (file_) sf_close(file_);
     }
@@ -50,13 +50,23 @@ public:
         // WAVE_FORMAT_EXTENSIBLE (sox's default for float, >16-bit or >2 channels) is a plain RIFF/WAVE
         // file to users; libsndfile reports it as a type of its own.
         const int type = info.format & SF_FORMAT_TYPEMASK;
-        if (!file_ || (type != SF_FORMAT_WAV && type != SF_FORMAT_WAVEX) || info.channels < 1 ||
-            info.channels > 8 || info.samplerate < 1000 || info.samplerate > 384000 || info.frames < 0) {
+        const bool wanted =
+            flac_ ? type == SF_FORMAT_FLAC : (type == SF_FORMAT_WAV || type == SF_FORMAT_WAVEX);
+        if (!file_ || !wanted || info.channels < 1 || info.channels > 8 || info.samplerate < 1000 ||
+            info.samplerate > 384000 || info.frames < 0) {
             error = BASS_ERROR_FILEFORM;
             return false;
         }
         // Integer PCM maps to [-1, 1) exactly; float files are clipped later, not rescaled.
         sf_command(file_, SFC_SET_NORM_FLOAT, nullptr, SF_TRUE);
+        // A FLAC file cut inside its headers still opens; one that yields no first frame has nothing to play.
+        if (flac_ && info.frames > 0) {
+            float first[8];
+            if (sf_readf_float(file_, first, 1) != 1 || sf_seek(file_, 0, SEEK_SET) != 0) {
+                error = BASS_ERROR_FILEFORM;
+                return false;
+            }
+        }
         rate_ = info.samplerate;
         channels_ = info.channels;
         length_ = static_cast<std::uint64_t>(info.frames);
@@ -79,6 +89,7 @@ public:
 
 private:
     std::unique_ptr<Source> source_;
+    bool flac_ = false;
     SNDFILE *file_ = nullptr;
     int rate_ = 0;
     int channels_ = 0;
@@ -88,7 +99,13 @@ private:
 } // namespace
 
 std::unique_ptr<Decoder> openWaveDecoder(std::unique_ptr<Source> source, int &error) {
-    auto decoder = std::make_unique<WaveDecoder>(std::move(source));
+    auto decoder = std::make_unique<WaveDecoder>(std::move(source), false);
+    if (!decoder->open(error)) return nullptr;
+    return decoder;
+}
+
+std::unique_ptr<Decoder> openFlacDecoder(std::unique_ptr<Source> source, int &error) {
+    auto decoder = std::make_unique<WaveDecoder>(std::move(source), true);
     if (!decoder->open(error)) return nullptr;
     return decoder;
 }

@@ -78,6 +78,21 @@ std::size_t skipId3v2(const unsigned char *data, std::size_t size) {
     return pos;
 }
 
+// The codec of an Ogg file is named by the first packet, which starts on the first page.
+StreamKind oggKind(const unsigned char *data, std::size_t size) {
+    if (size < 27) return StreamKind::Ogg;
+    const std::size_t packet = 27 + std::size_t{data[26]};
+    const auto startsWith = [&](const char *magic, std::size_t n) {
+        return packet + n <= size && std::memcmp(data + packet, magic, n) == 0;
+    };
+    if (startsWith("OpusHead", 8)) return StreamKind::Opus;
+    if (startsWith("\x7F"
+                   "FLAC",
+                   5))
+        return StreamKind::OggFlac;
+    return StreamKind::Ogg;
+}
+
 } // namespace
 
 constexpr std::size_t kProbeBytes = 64 * 1024;
@@ -85,7 +100,8 @@ constexpr std::size_t kProbeBytes = 64 * 1024;
 StreamKind detectStream(const unsigned char *data, std::size_t size, std::size_t &mpegStart) {
     if (size >= 12 && std::memcmp(data, "RIFF", 4) == 0 && std::memcmp(data + 8, "WAVE", 4) == 0)
         return StreamKind::Wave;
-    if (size >= 4 && std::memcmp(data, "OggS", 4) == 0) return StreamKind::Ogg;
+    if (size >= 4 && std::memcmp(data, "fLaC", 4) == 0) return StreamKind::Flac;
+    if (size >= 4 && std::memcmp(data, "OggS", 4) == 0) return oggKind(data, size);
     const std::size_t start = skipId3v2(data, size);
     if (start >= size) return StreamKind::Unknown;
     const bool wholeFile = size < kProbeBytes;
@@ -133,12 +149,19 @@ std::unique_ptr<Decoder> openStreamDecoder(std::unique_ptr<Source> source, int &
     }
     std::size_t mpegStart = 0;
     const StreamKind kind = detectStream(head.data(), got, mpegStart);
-    // Behind an ID3v2 tag only MPEG audio is expected.
-    switch (base == 0 ? kind : (kind == StreamKind::Mpeg ? kind : StreamKind::Unknown)) {
+    // Behind an ID3v2 tag only MPEG audio and FLAC are expected.
+    const bool afterTag = kind == StreamKind::Mpeg || kind == StreamKind::Flac;
+    switch (base == 0 || afterTag ? kind : StreamKind::Unknown) {
     case StreamKind::Wave:
         return openWaveDecoder(std::move(source), error);
     case StreamKind::Ogg:
         return openVorbisDecoder(std::move(source), error);
+    case StreamKind::Flac:
+        return openFlacDecoder(base == 0 ? std::move(source) : windowSource(std::move(source), base), error);
+    case StreamKind::OggFlac:
+        return openOggFlacDecoder(std::move(source), error);
+    case StreamKind::Opus:
+        return openOpusDecoder(std::move(source), error);
     case StreamKind::Mpeg:
         return openMpegDecoder(windowSource(std::move(source), base + static_cast<std::int64_t>(mpegStart)),
                                error);

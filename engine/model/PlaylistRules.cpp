@@ -23,10 +23,11 @@ QString PlaylistRules::baseName(const QString &fileName) {
 }
 
 bool PlaylistRules::isDroppableMusic(const QString &fileName) {
-    static const std::array<QLatin1String, 10> kPlayable = {
-        QLatin1String(".MP1"), QLatin1String(".MP2"), QLatin1String(".MP3"), QLatin1String(".OGG"),
-        QLatin1String(".WAV"), QLatin1String(".MOD"), QLatin1String(".MTM"), QLatin1String(".S3M"),
-        QLatin1String(".IT"),  QLatin1String(".XM")};
+    static const std::array<QLatin1String, 13> kPlayable = {
+        QLatin1String(".MP1"), QLatin1String(".MP2"), QLatin1String(".MP3"),  QLatin1String(".OGG"),
+        QLatin1String(".WAV"), QLatin1String(".MOD"), QLatin1String(".MTM"),  QLatin1String(".S3M"),
+        QLatin1String(".IT"),  QLatin1String(".XM"),  QLatin1String(".FLAC"), QLatin1String(".OGA"),
+        QLatin1String(".OPUS")};
     const QString ext = extension(fileName).toUpper();
     if (ext.isEmpty()) return false;
     for (const QLatin1String &candidate : kPlayable)

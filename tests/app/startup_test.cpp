@@ -1,22 +1,29 @@
+#include "Fixtures.h"
 #include "Forms.h"
 #include "MainWindow.h"
 #include "Program.h"
+#include "engine/PlaylistWindow.h"
 #include "platform/CreationLog.h"
 #include "platform/Dialogs.h"
 #include "platform/SettingsKey.h"
 #include "support/TempHome.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
+
+namespace fx = calvoran::fixtures;
 
 struct RunResult {
     int rc = -1;
     std::vector<calvoran::RecordedMessage> messages;
     QString ledText;
     int volume = -1;
+    int selected = -2;
+    int currentIndex = -2;
 };
 
 // Runs the whole start-up, lets the loop start, then closes the main window as a user would.
@@ -29,6 +36,8 @@ RunResult runOnce(const QStringList &args = {}) {
         if (Form1 && calvoran::programRunning()) {
             r.ledText = Form1->ledText();
             r.volume = Form1->volume();
+            r.selected = Form2 ? Form2->SelectedPosition() : -2;
+            r.currentIndex = Form1->CurrentIndex;
             Form1->close();
         }
     });
@@ -76,4 +85,28 @@ TEST_F(StartUp, VolumeSurvivesARestart) {
     const RunResult r = runOnce();
     EXPECT_EQ(r.volume, 17);
     EXPECT_EQ(calvoran::SettingsKey::readInteger("Volume", -1), 17);
+}
+
+TEST_F(StartUp, TheEntryThatPlayedLastOrTheFirstIsSelected) {
+    QByteArray lines = "#EXTM3U\r\n";
+    for (const char *name : {"a", "b", "c"}) {
+        const QString path = home.path() + name + ".wav";
+        ASSERT_TRUE(fx::writeWav(path.toStdString(), fx::sine(440, 0.5, 8000, 1), 8000, 1));
+        lines += QByteArray("#EXTINF:1,") + name + "\r\n" + QFile::encodeName(path) + "\r\n";
+    }
+    QFile list(home.path() + "playlist.m3u");
+    ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+    list.write(lines);
+    list.close();
+    RunResult r = runOnce();
+    EXPECT_EQ(r.selected, 0) << "first start: the first entry";
+    EXPECT_EQ(r.currentIndex, 0);
+
+    calvoran::SettingsKey::writeInteger("LastIndex", 2);
+    r = runOnce();
+    EXPECT_EQ(r.selected, 2);
+    EXPECT_EQ(r.currentIndex, 2);
+
+    calvoran::SettingsKey::writeInteger("LastIndex", 7); // the list has shrunk since
+    EXPECT_EQ(runOnce().selected, 0);
 }

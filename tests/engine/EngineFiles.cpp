@@ -46,6 +46,16 @@ EngineFiles generate(const fx::TestDir &dir) {
     const auto broken = dir.file("broken.mp3");
     fx::writeFile(broken, {'n', 'o', 't', ' ', 'a', 'u', 'd', 'i', 'o'});
     files.broken = q(broken);
+
+    const auto sevenWav = dir.file("seven.wav");
+    fx::writeWav(sevenWav, fx::sine(330, 7.0, 44100, 2), 44100, 2);
+    const auto fourWav = dir.file("four.wav");
+    fx::writeWav(fourWav, fx::sine(550, 4.5, 48000, 2), 48000, 2);
+    if (!fx::encodeFlac(sevenWav, dir.file("seven.flac")) ||
+        !fx::encodeOpus(fourWav, dir.file("four.opus"), 64))
+        ADD_FAILURE() << "flac or opusenc could not make the fixtures";
+    files.flac = q(dir.file("seven.flac"));
+    files.opus = q(dir.file("four.opus"));
     return files;
 }
 

@@ -10,6 +10,8 @@ struct EngineFiles {
     QString module;      // MOD, kModuleOrders orders
     QString moduleAsMp3; // the same module named tune.mp3
     QString broken;      // text named broken.mp3
+    QString flac;        // FLAC, 7 s, 44.1 kHz stereo, named seven.flac
+    QString opus;        // Ogg Opus, 4.5 s, named four.opus
     static constexpr int kModuleOrders = 3;
     static constexpr const char *kModuleTitle = "engine test";
 };

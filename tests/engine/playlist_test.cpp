@@ -47,9 +47,11 @@ TEST_F(PlaylistTest, AddFileTitlesFromTheTagOrTheFileNameAndNeverRenumbers) {
     f.AddFile1Click();
     ASSERT_EQ(dialogs.requests.size(), 1u);
     EXPECT_EQ(dialogs.requests[0].title, "Add File to Playlist");
-    EXPECT_EQ(dialogs.requests[0].filter,
-              "Calvoran Playable Files|*.mp1;*.mp2;*.mp3;*.mod;*.xm;*.mtm;*.s3m;*.ogg;*.wav|File streams|"
-              "*.mp1;*.mp2;*.mp3;*.ogg;*.wav|MOD Music|*.xm;*.it;*.mod;*.mtm;*.s3m");
+    EXPECT_EQ(
+        dialogs.requests[0].filter,
+        "Calvoran Playable Files|*.mp1;*.mp2;*.mp3;*.mod;*.xm;*.mtm;*.s3m;*.ogg;*.wav;*.flac;*.oga;*.opus|"
+        "File streams|*.mp1;*.mp2;*.mp3;*.ogg;*.wav;*.flac;*.oga;*.opus|MOD "
+        "Music|*.xm;*.it;*.mod;*.mtm;*.s3m");
     f.AddFile1Click();
     f.AddFile1Click();
     f.AddFile1Click(); // cancelled
@@ -101,6 +103,38 @@ TEST_F(PlaylistTest, DropsRefuseOtherFilesOneMessageEach) {
     ASSERT_EQ(f.EntryCount(), 1);
     EXPECT_EQ(f.EntryCaptionAt(0), "1. Artist - Song");
     EXPECT_EQ(f.EntryLocation(0), files.mp3Tagged);
+}
+
+TEST_F(PlaylistTest, FlacAndOpusAreDroppedPlayedAndKeptInThePlaylistFile) {
+    const EngineFiles &files = engineFiles();
+    TForm2 &f = make();
+    f.FilesDropped({files.flac, files.opus});
+    EXPECT_TRUE(messages.empty());
+    ASSERT_EQ(f.EntryCount(), 2);
+    EXPECT_EQ(f.EntryCaptionAt(0), "1. seven - ");
+    EXPECT_EQ(f.EntryCaptionAt(1), "2. four - ");
+
+    f.SelectPosition(1);
+    f.list1dbl();
+    EXPECT_EQ(BASS_ChannelIsActive(f.CurrentChannel()), DWORD(BASS_ACTIVE_PLAYING));
+    EXPECT_EQ(f.StatusText(0), "Total: 0:4");
+    f.StopPlayback();
+
+    const QString list = home.path() + "mine.m3u";
+    f.WritePlaylistFile(list);
+    QFile written(list);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    const QByteArray text = written.readAll();
+    EXPECT_TRUE(text.contains("#EXTINF:007,1. seven - \r\n" + QFile::encodeName(files.flac)))
+        << text.constData();
+    EXPECT_TRUE(text.contains("#EXTINF:005,2. four - \r\n" + QFile::encodeName(files.opus)))
+        << text.constData();
+
+    f.RemoveAll1Click();
+    ASSERT_TRUE(f.ReadPlaylistFile(list));
+    ASSERT_EQ(f.EntryCount(), 2);
+    EXPECT_EQ(f.EntryLocation(0), files.flac);
+    EXPECT_EQ(f.EntryLocation(1), files.opus);
 }
 
 TEST_F(PlaylistTest, DoubleClickPlaysTheSelectedEntryAndNothingWithoutOne) {

@@ -21,9 +21,9 @@ TEST(PlaylistRules, ExtensionAndBaseNameComeFromTheLastComponent) {
 
 TEST(PlaylistRules, DropsAreTestedByExtensionPrefix) {
     for (const char *ok : {"a.mp1", "a.MP2", "/x/a.mp3", "a.ogg", "a.wav", "a.mod", "a.mtm", "a.s3m", "a.it",
-                           "a.XM", "a.mp", "a.m"})
+                           "a.XM", "a.mp", "a.m", "a.flac", "a.FLAC", "a.oga", "a.opus"})
         EXPECT_TRUE(PlaylistRules::isDroppableMusic(ok)) << ok;
-    for (const char *refused : {"a.txt", "a", "/dir.mp3/file", "a.p3", "a.mp3x", "a.flac"})
+    for (const char *refused : {"a.txt", "a", "/dir.mp3/file", "a.p3", "a.mp3x", "a.flacx", "a.opus1"})
         EXPECT_FALSE(PlaylistRules::isDroppableMusic(refused)) << refused;
 }
 

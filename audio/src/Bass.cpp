@@ -236,7 +236,8 @@ DWORD addChannel(std::unique_ptr<Decoder> decoder, Channel::Kind kind, DWORD fla
     if (!l.initialised) return fail(BASS_ERROR_INIT, DWORD{0});
     // After a wrap, numbers still in use (or whose module name is still held) are skipped.
     DWORD handle = l.nextHandle;
-    while (handle == 0 || isRecordHandle(handle) || l.channels.contains(handle) || l.musicNames.contains(handle))
+    while (handle == 0 || isRecordHandle(handle) || l.channels.contains(handle) ||
+           l.musicNames.contains(handle))
         ++handle;
     l.nextHandle = handle + 1;
     l.channels.emplace(handle, Entry{std::move(channel), false});

@@ -33,5 +33,7 @@ inline bool isRecordHandle(DWORD handle) {
 DWORD recordGetData(DWORD handle, void *buffer, DWORD length);
 DWORD recordGetLevel(DWORD handle);
 DWORD recordIsActive(DWORD handle);
+// 1 or 2 for the live recording channel, 0 for any other handle.
+int recordChannelCount(DWORD handle);
 
 } // namespace calvoran::audio

@@ -177,6 +177,12 @@ void setLoopbackRate(int rate) {
     g_loopbackRate.store(rate);
 }
 
+int recordChannelCount(DWORD handle) {
+    Recorder &r = recorder();
+    std::lock_guard guard(r.lock);
+    return r.initialised && handle != 0 && handle == r.handle ? r.channels : 0;
+}
+
 DWORD recordIsActive(DWORD handle) {
     Recorder &r = recorder();
     std::lock_guard guard(r.lock);

@@ -1,12 +1,12 @@
 #include "visx.h"
 
+#include "platform/Dialogs.h"
 #include "widgets/TVrTimer.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFileInfo>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QVBoxLayout>
@@ -48,7 +48,7 @@ constexpr int kMargin = 4;
 Tsvis::Tsvis(calvoran::SvisSetup setup, QWidget *parent) : QMainWindow(parent), setup_(std::move(setup)) {
     if (!setup_.showError)
         setup_.showError = [](const QString &text) {
-            QMessageBox::critical(nullptr, QStringLiteral("Error"), text);
+            calvoran::messageBox(nullptr, text, QStringLiteral("Error"), calvoran::MsgIcon::Error);
         };
     setObjectName(QStringLiteral("svis"));
     setWindowTitle(QStringLiteral("Sonique Plugins"));

@@ -1,8 +1,8 @@
 # Plug-ins built only for the tests: one that reports the data it is given in its first pixels, one of
 # another interface version and a shared object without the entry. Included by every test folder that
 # uses them.
-include_guard(GLOBAL)
 set(vis_plugin_dir ${CMAKE_BINARY_DIR}/tests/visplugins)
+include_guard(GLOBAL)
 function(vis_test_plugin target source name abi)
     add_library(${target} MODULE ${PROJECT_SOURCE_DIR}/tests/support/${source})
     set_target_properties(${target} PROPERTIES PREFIX "" LIBRARY_OUTPUT_DIRECTORY ${vis_plugin_dir}

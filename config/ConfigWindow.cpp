@@ -362,8 +362,11 @@ void TForm5::Button3Click() {
     const QString path = chosenPluginPath();
     if (path.isEmpty() || !links_.startPlugins) return;
     if (!links_.startPlugins(path)) return; // nothing runs: Start stays available
-    Button3->setEnabled(false);
+    // Focus goes to the other button first: left to itself it would land on the page tree, whose first
+    // focus selects a node and so hides this page.
     Button4->setEnabled(true);
+    if (Button3->hasFocus()) Button4->setFocus();
+    Button3->setEnabled(false);
 }
 
 void TForm5::Button4Click() {
@@ -373,6 +376,7 @@ void TForm5::Button4Click() {
 
 void TForm5::pluginWindowClosed() {
     Button3->setEnabled(true);
+    if (Button4->hasFocus()) Button3->setFocus();
     Button4->setEnabled(false);
 }
 

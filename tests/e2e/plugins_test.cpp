@@ -43,6 +43,45 @@ protected:
         writePlaylist("#EXTINF:60,1. Drums - Chord\r\n" + home.filePath("music.wav").toUtf8() + "\r\n");
     }
 
+    // Starts the player, plays the track and starts the first plug-in; its window, or empty.
+    QString startPlugin(QString &main, QString &config) {
+        player.setProcessEnvironment(env());
+        player.setProcessChannelMode(QProcess::MergedChannels);
+        player.start(qEnvironmentVariable("CALVORAN_EXE"), {});
+        if (!player.waitForStarted()) return {};
+        main = findWindow("Calvoran Player");
+        if (main.isEmpty()) return {};
+        QElapsedTimer clock;
+        clock.start();
+        while (geometry(main).width() <= 2 && clock.elapsed() < 15000)
+            QThread::msleep(100);
+        QThread::msleep(300);
+        click(main, 211 + 29, 80 + 10); // Midnight's playlist button
+        const QString list = findWindow("Calvoran PlayList");
+        if (list.isEmpty()) return {};
+        xdotool({"windowmove", list, "500", "0"});
+        QThread::msleep(300);
+        click(list, 60, 32);
+        click(main, 58 + 20, 80 + 10); // play
+        QThread::msleep(500);
+
+        // Menu: Visuals, Sonique Visual Plugins.
+        click(main, 150, 100, 3);
+        for (const char *key : {"Down", "Down", "Down", "Down", "Right", "Down", "Down", "Down", "Return"}) {
+            xdotool({"key", key});
+            QThread::msleep(120);
+        }
+        config = findWindow("Configuration");
+        if (config.isEmpty()) return {};
+        xdotool({"windowmove", config, "0", "300"});
+        QThread::msleep(400);
+        click(config, kPageX + 10 + 55, 98 + 13); // Scan for plugins
+        QThread::msleep(500);
+        click(config, kPageX + 126 + 23, 98 + 13); // Start
+        return findWindow("Sonique Plugins");
+    }
+    static constexpr int kPageX = 177;
+
     QImage shot(const QString &window, const QString &name) const {
         const QString file = home.filePath(name);
         run("import", {"-window", window, file});
@@ -53,41 +92,8 @@ protected:
 } // namespace
 
 TEST_F(PluginsOnScreen, StartedPluginFollowsTheMusicAndStopClosesIt) {
-    player.setProcessEnvironment(env());
-    player.setProcessChannelMode(QProcess::MergedChannels);
-    player.start(qEnvironmentVariable("CALVORAN_EXE"), {});
-    ASSERT_TRUE(player.waitForStarted());
-    const QString main = findWindow("Calvoran Player");
-    ASSERT_FALSE(main.isEmpty()) << "no main window";
-    QElapsedTimer clock;
-    clock.start();
-    while (geometry(main).width() <= 2 && clock.elapsed() < 15000)
-        QThread::msleep(100);
-    QThread::msleep(300);
-    click(main, 211 + 29, 80 + 10); // Midnight's playlist button
-    const QString list = findWindow("Calvoran PlayList");
-    ASSERT_FALSE(list.isEmpty());
-    xdotool({"windowmove", list, "500", "0"});
-    QThread::msleep(300);
-    click(list, 60, 32);
-    click(main, 58 + 20, 80 + 10); // play
-    QThread::msleep(500);
-
-    // Menu: Visuals, Sonique Visual Plugins.
-    click(main, 150, 100, 3);
-    for (const char *key : {"Down", "Down", "Down", "Down", "Right", "Down", "Down", "Down", "Return"}) {
-        xdotool({"key", key});
-        QThread::msleep(120);
-    }
-    const QString config = findWindow("Configuration");
-    ASSERT_FALSE(config.isEmpty()) << "the plug-in page did not open";
-    xdotool({"windowmove", config, "0", "300"});
-    QThread::msleep(400);
-    constexpr int kPageX = 177;
-    click(config, kPageX + 10 + 55, 98 + 13); // Scan for plugins
-    QThread::msleep(500);
-    click(config, kPageX + 126 + 23, 98 + 13); // Start
-    const QString plugins = findWindow("Sonique Plugins");
+    QString main, config;
+    const QString plugins = startPlugin(main, config);
     ASSERT_FALSE(plugins.isEmpty()) << "Start opened no plug-ins window";
     xdotool({"windowmove", plugins, "500", "300"});
     xdotool({"windowsize", plugins, "420", "360"});
@@ -113,4 +119,22 @@ TEST_F(PluginsOnScreen, StartedPluginFollowsTheMusicAndStopClosesIt) {
     EXPECT_TRUE(xdotool({"search", "--onlyvisible", "--name", "^Sonique Plugins$"}).isEmpty())
         << "the plug-ins window stayed after Stop";
     EXPECT_EQ(player.state(), QProcess::Running);
+}
+
+TEST_F(PluginsOnScreen, ExitWhileAPluginRunsReleasesItAndSavesThePlaylist) {
+    QString main, config;
+    const QString plugins = startPlugin(main, config);
+    ASSERT_FALSE(plugins.isEmpty()) << "Start opened no plug-ins window";
+    xdotool({"windowmove", plugins, "500", "300"});
+    QThread::msleep(500);
+    click(main, 150, 100, 3);
+    xdotool({"key", "Up"}); // the menu's last item: Exit
+    QThread::msleep(120);
+    xdotool({"key", "Return"});
+    ASSERT_TRUE(player.waitForFinished(15000)) << "the player did not end";
+    EXPECT_EQ(player.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(player.exitCode(), 0);
+    QFile list(home.filePath("playlist.m3u"));
+    ASSERT_TRUE(list.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(list.readAll().contains("music.wav"));
 }

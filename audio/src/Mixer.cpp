@@ -18,6 +18,7 @@ std::int64_t nowNs() {
 
 Mixer::Mixer(int rate) : rate_(rate), mix_(kMaxChunk * 2) {
     setLoopbackRate(rate);
+    loopbackRing(); // made here, so the device thread never allocates it
     channels_.reserve(64);
 }
 

@@ -38,7 +38,7 @@ void makePalettes(Ember &e) {
             return static_cast<int>(255.0f * std::clamp((t - from) / (to - from), 0.0f, 1.0f));
         };
         e.colours[0][static_cast<std::size_t>(i)] =
-            rgb(ramp(0.0f, 0.4f), ramp(0.3f, 0.75f), ramp(0.7f, 1.0f)); // fire
+            rgb(ramp(0.0f, 0.28f), ramp(0.22f, 0.62f), ramp(0.6f, 1.0f)); // fire
         e.colours[1][static_cast<std::size_t>(i)] =
             rgb(ramp(0.6f, 1.0f), ramp(0.3f, 0.8f), ramp(0.0f, 0.45f)); // ice
         e.colours[2][static_cast<std::size_t>(i)] =
@@ -53,7 +53,7 @@ void *create(const char *settingsFile, int width, int height) {
     if (!e) return nullptr;
     e->width = width;
     e->height = height;
-    e->cell = std::max(1, std::min(width, height) / 120);
+    e->cell = std::max(1, (std::min(width, height) + 119) / 120); // about 120 rows of fire
     e->gw = (width + e->cell - 1) / e->cell;
     e->gh = (height + e->cell - 1) / e->cell;
     e->heat.assign(static_cast<std::size_t>(e->gw) * static_cast<std::size_t>(e->gh + 2), 0);
@@ -79,6 +79,8 @@ void *create(const char *settingsFile, int width, int height) {
 
 void step(Ember &e, int cooling) {
     const int gw = e.gw;
+    // Uneven cooling tears the rising heat into tongues instead of flat fronts.
+    std::uint32_t noise = e.random.next() | 1u;
     std::uint16_t *h = e.heat.data();
     for (int y = 0; y < e.gh; ++y) {
         std::uint16_t *row = h + static_cast<std::ptrdiff_t>(y) * gw;
@@ -88,7 +90,9 @@ void step(Ember &e, int cooling) {
             const int left = below[x > 0 ? x - 1 : x];
             const int right = below[x + 1 < gw ? x + 1 : x];
             const int sum = left + below[x] + right + below2[x];
-            row[x] = static_cast<std::uint16_t>(std::max(0, (sum >> 2) - cooling));
+            noise = noise * 1664525u + 1013904223u;
+            const int uneven = static_cast<int>((noise >> 16) % static_cast<std::uint32_t>(3 * cooling));
+            row[x] = static_cast<std::uint16_t>(std::max(0, (sum >> 2) - uneven));
         }
     }
 }
@@ -107,7 +111,7 @@ void render(void *instance, uint32_t *pixels, int width, int height, int stride,
         const float raw = (data->spectrum[bin] * 2.0f + data->spectrum[std::max(1, bin - 1)] +
                            data->spectrum[std::min(CALVORAN_VIS_SPECTRUM_BINS - 1, bin + 1)]) /
                           4.0f;
-        const float v = std::min(1.0f, raw * tilt * 1.2f + e.beat.pulse * 0.3f);
+        const float v = std::min(1.0f, raw * tilt * 1.2f + e.beat.pulse * 0.12f);
         e.peaks[i] = std::max(v, e.peaks[i] * 0.93f);
     }
     for (int x = 0; x < e.gw; ++x) {
@@ -122,8 +126,8 @@ void render(void *instance, uint32_t *pixels, int width, int height, int stride,
         seed[x + e.gw] = value;
     }
     // Loud bars reach the top: the cooling spreads the full heat over about the grid's height.
-    const int steps = std::max(2, e.gh / 40);
-    const int cooling = std::max(1, static_cast<int>(65535.0 * 0.5 / e.gh));
+    const int steps = std::max(2, e.gh / 10); // fast enough to settle between beats
+    const int cooling = std::max(1, static_cast<int>(65535.0 * 0.45 / e.gh));
     for (int s = 0; s < steps; ++s)
         step(e, cooling);
     // Scale the grid up, blending rows, and colour it.

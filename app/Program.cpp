@@ -170,9 +170,9 @@ int RunProgram(QApplication &app, const QString &commandLine) {
     auto look = std::make_shared<PlaylistLook>();
     // The plug-ins window follows the configuration window's choice when it is resized.
     std::unique_ptr<TForm5> form5;
-    auto plugins = std::make_unique<PluginWindowHost>(
-        [&form5] { return form5 ? form5->chosenPluginPath() : QString(); },
-        programFolder() + QStringLiteral("vis.ini"));
+    auto plugins =
+        std::make_unique<PluginWindowHost>([&form5] { return form5 ? form5->chosenPluginPath() : QString(); },
+                                           programFolder() + QStringLiteral("vis.ini"));
     ConfigLinks links = configLinks(*engine, *form1, *form2, look);
     links.startPlugins = [host = plugins.get()](const QString &path) { return host->start(path); };
     links.stopPlugins = [host = plugins.get()] { host->stop(); };

@@ -628,6 +628,7 @@ void TForm1::Exit1Click() {
 void TForm1::FormClose() {
     if (closed_) return;
     closed_ = true;
+    if (releasePluginWindow) releasePluginWindow();
     tt1_->setEnabled(false);
     timer2_->setEnabled(false);
     if (peers_.playlist) {

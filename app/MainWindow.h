@@ -75,6 +75,8 @@ public:
 
     // The visual windows' menu commands; set by the program, which owns those windows.
     std::function<void()> openLevelMeters, openVsLab;
+    // Releases the plug-ins window when one exists (the main window's close does it first).
+    std::function<void()> releasePluginWindow;
 
     int CurrentIndex = 0;
     int SeekDragging = 0;

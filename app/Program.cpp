@@ -5,6 +5,7 @@
 #include "MainWindow.h"
 #include "Mpris.h"
 #include "MprisWiring.h"
+#include "PluginWindowHost.h"
 #include "StartSelection.h"
 #include "config/ConfigWindow.h"
 #include "config/SkinLoader.h"
@@ -173,8 +174,18 @@ int RunProgram(QApplication &app, const QString &commandLine) {
     rememberPlayedEntry(*engine);
     wireAddDirectory(*form2);
     auto look = std::make_shared<PlaylistLook>();
-    auto form5 = std::make_unique<TForm5>(configLinks(*engine, *form1, *form2, look));
+    // The plug-ins window follows the configuration window's choice when it is resized.
+    std::unique_ptr<TForm5> form5;
+    auto plugins =
+        std::make_unique<PluginWindowHost>([&form5] { return form5 ? form5->chosenPluginPath() : QString(); },
+                                           keptFileForWriting(QStringLiteral("vis.ini")));
+    ConfigLinks links = configLinks(*engine, *form1, *form2, look);
+    links.startPlugins = [host = plugins.get()](const QString &path) { return host->start(path); };
+    links.stopPlugins = [host = plugins.get()] { host->stop(); };
+    form5 = std::make_unique<TForm5>(std::move(links));
     Form5 = form5.get();
+    plugins->onClosed = [config = form5.get()] { config->pluginWindowClosed(); };
+    form1->releasePluginWindow = [host = plugins.get()] { host->stop(); };
     // The visual windows read whatever channel the engine plays at each tick.
     const auto currentChannel = [engine = engine.get()] { return engine->CurrentChannel(); };
     auto form4 = std::make_unique<TForm4>(audioChannelTap(currentChannel));
@@ -242,12 +253,14 @@ int RunProgram(QApplication &app, const QString &commandLine) {
 
     // Windows go in creation order, as the framework releases them; the engine frees the library
     // once, after the last window that plays through it.
+    plugins->stop();
     Form1 = nullptr;
     form1.reset();
     id32 = nullptr;
     id.reset();
     Form2 = nullptr;
     form2.reset();
+    plugins.reset();
     Form5 = nullptr;
     form5.reset();
     Form4 = nullptr;

@@ -15,4 +15,8 @@ struct ConfigLinks {
     std::function<QStringList()> listSkins;         // section names of Skins.ini
     std::function<void(const QString &)> applySkin; // apply a skin the user picked (may raise)
     std::function<void(bool)> setTrayIcon;          // add (true) or remove (false) the tray icon
+    // Opens the plug-ins window running the plug-in at this path; false when it could not (the window
+    // has told the user why and is gone again).
+    std::function<bool(const QString &pluginPath)> startPlugins;
+    std::function<void()> stopPlugins; // ends the plug-in and closes the plug-ins window
 };

@@ -1,5 +1,7 @@
 #include "ConfigWindow.h"
 
+#include "PluginList.h"
+
 #include "platform/CreationLog.h"
 #include "platform/Dialogs.h"
 #include "platform/Paths.h"
@@ -16,6 +18,8 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QTreeWidget>
+
+#include "bass_vis.h"
 
 using calvoran::SettingsKey;
 using calvoran::TVrCheckLed;
@@ -213,9 +217,12 @@ TForm5::TForm5(ConfigLinks links, QWidget *parent) : QWidget(parent, Qt::Tool), 
     Button3->setGeometry(126, 98, 46, 26);
     Button4->setGeometry(176, 98, 46, 26);
     Button4->setEnabled(false);
-    const QString later = QStringLiteral("Visual plug-ins are not available in this version yet");
-    for (QPushButton *b : {Button2, Button3, Button4})
-        b->setToolTip(later);
+    Button2->setObjectName(QStringLiteral("Button2"));
+    Button3->setObjectName(QStringLiteral("Button3"));
+    Button4->setObjectName(QStringLiteral("Button4"));
+    connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
+    connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
+    connect(Button4, &QPushButton::clicked, this, [this] { Button4Click(); });
 
     // Creation order: plug-in folder, stored switches, tray icon, skin list.
     programFolder_ = calvoran::programFolder();
@@ -329,6 +336,49 @@ void TForm5::TreeView1Change() {
 void TForm5::selectNode(const QString &caption) {
     const auto found = TreeView1->findItems(caption, Qt::MatchExactly | Qt::MatchRecursive);
     if (!found.isEmpty()) TreeView1->setCurrentItem(found.front());
+}
+
+void TForm5::Button2Click() {
+    ComboBox2->clear();
+    pluginPaths_.clear();
+    const QByteArray folder = Edit1->text().toUtf8();
+    const char *found =
+        BASS_VIS_FindPlugins(folder.constData(), BASS_VIS_FIND_RECURSIVE | BASS_VIS_FIND_FULLPATH);
+    if (!found) return;
+    for (const QString &path : calvoran::splitPluginList(QString::fromUtf8(found))) {
+        const HVIS vis = BASS_SONIQUEVIS_CreateVis(path.toUtf8().constData(), "", BASS_VIS_NAMEONLY, 0, 0);
+        if (vis == 0) continue; // gone or changed since the search: a name's index must stay its path's
+        ComboBox2->addItem(QString::fromUtf8(BASS_SONIQUEVIS_GetName(vis)));
+        BASS_SONIQUEVIS_Free(vis);
+        pluginPaths_ << path;
+    }
+}
+
+QString TForm5::chosenPluginPath() const {
+    const int index = ComboBox2->currentIndex();
+    return index >= 0 && index < pluginPaths_.size() ? pluginPaths_[index] : QString();
+}
+
+void TForm5::Button3Click() {
+    const QString path = chosenPluginPath();
+    if (path.isEmpty() || !links_.startPlugins) return;
+    if (!links_.startPlugins(path)) return; // nothing runs: Start stays available
+    // Focus goes to the other button first: left to itself it would land on the page tree, whose first
+    // focus selects a node and so hides this page.
+    Button4->setEnabled(true);
+    if (Button3->hasFocus()) Button4->setFocus();
+    Button3->setEnabled(false);
+}
+
+void TForm5::Button4Click() {
+    if (links_.stopPlugins) links_.stopPlugins();
+    pluginWindowClosed();
+}
+
+void TForm5::pluginWindowClosed() {
+    Button3->setEnabled(true);
+    if (Button4->hasFocus()) Button3->setFocus();
+    Button4->setEnabled(false);
 }
 
 void TForm5::showPluginPage() {

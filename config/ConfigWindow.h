@@ -56,6 +56,14 @@ public:
 
     void Button1Click();
     void ComboBox1Change();
+    void Button2Click(); // scan the folder in Edit1 for plug-ins
+    void Button3Click(); // Start
+    void Button4Click(); // Stop
+    // The plug-ins window went away by itself (closed by the user, or it could not record).
+    void pluginWindowClosed();
+    // The path of the plug-in chosen in ComboBox2; empty when none is.
+    QString chosenPluginPath() const;
+    const QStringList &pluginPaths() const { return pluginPaths_; }
     // "Sonique Visual Plugins" in the main menu: show the window with the plug-in page on top.
     void showPluginPage();
 

@@ -179,6 +179,28 @@ HFX BASS_ChannelSetFX(DWORD handle, DWORD type);
  * (BASS_ERROR_NOPLAY when not playing, BASS_ERROR_ENDED at the end of a decode-only channel). */
 DWORD BASS_ChannelGetData(DWORD handle, void *buffer, DWORD length);
 
+/* Recording. Device 0 (or -1) is the default recording device; its inputs are, first, "Player output" (what
+ * this library plays, on any output device, the silent one included; on by default), then the system's
+ * capture sources by name (off by default). The recording channel answers BASS_ChannelGetData (wave data
+ * in its own rate and channel count, or BASS_DATA_FFT1024), BASS_ChannelGetLevel and BASS_ChannelIsActive
+ * like any playing channel, with the sum of the inputs that are on. One recording at a time. */
+typedef DWORD HRECORD;
+#define BASS_SAMPLE_MONO 2
+#define BASS_INPUT_OFF 0x10000
+#define BASS_INPUT_ON 0x20000
+/* Fails with BASS_ERROR_DEVICE for another device number, BASS_ERROR_ALREADY when initialised. */
+BOOL BASS_RecordInit(int device);
+/* freq 8000..192000 (0: 44100); flags BASS_SAMPLE_MONO or 0 (stereo); proc must be NULL (the channel is
+ * polled). Fails with BASS_ERROR_INIT before BASS_RecordInit, BASS_ERROR_ALREADY while recording,
+ * BASS_ERROR_ILLPARAM for a callback or a bad rate. */
+HRECORD BASS_RecordStart(DWORD freq, DWORD flags, void *proc, void *user);
+/* The input's name, valid until BASS_RecordFree; NULL after the last input. */
+const char *BASS_RecordGetInputName(int input);
+/* BASS_INPUT_ON or BASS_INPUT_OFF switches an input; other bits are ignored. */
+BOOL BASS_RecordSetInput(int input, DWORD setting);
+/* Ends recording and frees the recording channel. */
+BOOL BASS_RecordFree(void);
+
 #ifdef __cplusplus
 }
 #endif

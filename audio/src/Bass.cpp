@@ -236,7 +236,8 @@ DWORD addChannel(std::unique_ptr<Decoder> decoder, Channel::Kind kind, DWORD fla
     if (!l.initialised) return fail(BASS_ERROR_INIT, DWORD{0});
     // After a wrap, numbers still in use (or whose module name is still held) are skipped.
     DWORD handle = l.nextHandle;
-    while (handle == 0 || l.channels.contains(handle) || l.musicNames.contains(handle))
+    while (handle == 0 || isRecordHandle(handle) || l.channels.contains(handle) ||
+           l.musicNames.contains(handle))
         ++handle;
     l.nextHandle = handle + 1;
     l.channels.emplace(handle, Entry{std::move(channel), false});
@@ -511,6 +512,7 @@ const char *BASS_MusicGetName(HMUSIC handle) try {
 }
 
 DWORD BASS_ChannelIsActive(DWORD handle) try {
+    if (isRecordHandle(handle)) return recordIsActive(handle);
     const auto found = find(handle);
     if (!found) return BASS_ACTIVE_STOPPED;
     const Channel &channel = *found->channel;
@@ -575,6 +577,7 @@ QWORD BASS_ChannelSeconds2Bytes(DWORD handle, float pos) try {
 }
 
 DWORD BASS_ChannelGetLevel(DWORD handle) try {
+    if (isRecordHandle(handle)) return recordGetLevel(handle);
     const auto found = find(handle);
     if (!found) return kBadDword;
     Channel &channel = *found->channel;
@@ -651,6 +654,7 @@ HFX BASS_ChannelSetFX(DWORD handle, DWORD type) try {
 }
 
 DWORD BASS_ChannelGetData(DWORD handle, void *buffer, DWORD length) try {
+    if (isRecordHandle(handle)) return recordGetData(handle, buffer, length);
     const auto found = find(handle);
     if (!found) return kBadDword;
     if (!buffer) return fail(BASS_ERROR_ILLPARAM, kBadDword);

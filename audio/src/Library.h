@@ -24,4 +24,16 @@ std::shared_ptr<Channel> findStream(DWORD handle);
 // Sets the calling thread's error code.
 void setError(int code);
 
+// Recording channel handles lie in their own range, which stream and module handles skip.
+constexpr DWORD kRecordHandleBase = 0xFFFF0000u;
+inline bool isRecordHandle(DWORD handle) {
+    return handle >= kRecordHandleBase;
+}
+// The recording channel's answers to the channel calls (errors set as those calls set them).
+DWORD recordGetData(DWORD handle, void *buffer, DWORD length);
+DWORD recordGetLevel(DWORD handle);
+DWORD recordIsActive(DWORD handle);
+// 1 or 2 for the live recording channel, 0 for any other handle.
+int recordChannelCount(DWORD handle);
+
 } // namespace calvoran::audio

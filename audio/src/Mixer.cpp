@@ -2,6 +2,7 @@
 
 #include "Channel.h"
 #include "Convert.h"
+#include "FrameRing.h"
 
 #include <algorithm>
 #include <chrono>
@@ -16,6 +17,8 @@ std::int64_t nowNs() {
 }
 
 Mixer::Mixer(int rate) : rate_(rate), mix_(kMaxChunk * 2) {
+    setLoopbackRate(rate);
+    loopbackRing(); // made here, so the device thread never allocates it
     channels_.reserve(64);
 }
 
@@ -41,6 +44,7 @@ void Mixer::render(std::int16_t *out, std::size_t frames, std::int64_t audibleNs
         for (Channel *channel : channels_)
             channel->mixInto(mix_.data(), n, at, rate_);
         floatToInt16(mix_.data(), out + 2 * done, 2 * n, master);
+        loopbackRing().write(out + 2 * done, n, at); // lock-free: recording's "Player output" input
         done += n;
     }
 }

@@ -19,6 +19,7 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
@@ -30,6 +31,7 @@
 #include <QTreeView>
 #include <QUrl>
 #include <cmath>
+#include <mutex>
 
 using calvoran::EngineDisplays;
 using calvoran::PlaybackEngine;
@@ -473,15 +475,27 @@ void TForm2::writeFile(const QString &fileName, bool withContent) {
     std::vector<calvoran::M3uEntry> entries;
     entries.reserve(static_cast<size_t>(EntryCount()));
     for (int i = 0; i < EntryCount(); ++i)
-        entries.push_back({EntryCaptionAt(i), EntryLocation(i)});
+        entries.push_back({EntryCaptionAt(i), EntryLocation(i), playlist_.entry(i).seconds});
 
     QApplication::setOverrideCursor(Qt::WaitCursor);
     repaint();
     auto result = calvoran::M3uFormat::WriteResult::Ok;
-    engine_.whileMeasuring([&] {
-        result =
-            calvoran::M3uFormat::writeFile(fileName, entries, &PlaybackEngine::MeasureSeconds, withContent);
-    });
+    // What gets measured now is remembered, so the next write does not open those files again.
+    std::mutex measuredLock;
+    QHash<QString, double> measured;
+    const auto measure = [&](const QString &location) {
+        const double seconds = PlaybackEngine::MeasureSeconds(location);
+        std::lock_guard guard(measuredLock);
+        measured.insert(location, seconds);
+        return seconds;
+    };
+    engine_.whileMeasuring(
+        [&] { result = calvoran::M3uFormat::writeFile(fileName, entries, measure, withContent); });
+    for (int i = 0; i < EntryCount() && !measured.isEmpty(); ++i) {
+        const auto found = measured.constFind(EntryLocation(i));
+        if (found != measured.cend() && *found >= 0 && !(playlist_.entry(i).seconds >= 0))
+            playlist_.setSeconds(i, *found);
+    }
     QCoreApplication::processEvents();
     QApplication::restoreOverrideCursor();
     // A write that failed half-way is reported too: the old file is still there, the new one is not.
@@ -523,8 +537,10 @@ bool TForm2::ReadPlaylistFile(const QString &fileName) {
     const size_t count = std::min(content.titles.size(), content.locations.size());
     std::vector<calvoran::PlaylistEntry> entries;
     entries.reserve(count);
+    // The lengths the list gives are kept, so writing it again opens only files it did not measure.
     for (size_t i = 0; i < count; ++i)
-        entries.push_back({content.titles[i], NormalizeLocation(content.locations[i])});
+        entries.push_back(
+            {content.titles[i], NormalizeLocation(content.locations[i]), 9, content.seconds[i]});
     playlist_.appendAll(std::move(entries));
     QCoreApplication::processEvents();
     return true;

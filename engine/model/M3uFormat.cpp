@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QStringDecoder>
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <future>
@@ -117,17 +118,25 @@ QByteArray M3uFormat::compose(const std::vector<M3uEntry> &entries, const Length
 std::vector<double> M3uFormat::measure(const std::vector<M3uEntry> &entries, const std::vector<size_t> &kept,
                                        const LengthOf &lengthOf) {
     std::vector<double> seconds(kept.size(), -1.0);
+    std::vector<size_t> unknown; // positions in `kept`
+    for (size_t k = 0; k < kept.size(); ++k) {
+        const double known = entries[kept[k]].seconds;
+        if (std::isfinite(known) && known >= 0)
+            seconds[k] = known;
+        else
+            unknown.push_back(k);
+    }
     if (!lengthOf) return seconds;
     // Opening a file to measure it waits on the disk more than on the processor: a few files at once.
     constexpr size_t kSerialBelow = 64;
     const size_t workers = std::clamp<size_t>(std::thread::hardware_concurrency(), 1, 4);
     const auto run = [&](size_t first, size_t step) {
         // Only regular files are measured: opening a FIFO or a device could wait for ever.
-        for (size_t k = first; k < kept.size(); k += step)
-            if (QFileInfo(entries[kept[k]].location).isFile())
-                seconds[k] = lengthOf(entries[kept[k]].location);
+        for (size_t k = first; k < unknown.size(); k += step)
+            if (QFileInfo(entries[kept[unknown[k]]].location).isFile())
+                seconds[unknown[k]] = lengthOf(entries[kept[unknown[k]]].location);
     };
-    if (workers == 1 || kept.size() < kSerialBelow) {
+    if (workers == 1 || unknown.size() < kSerialBelow) {
         run(0, 1);
         return seconds;
     }
@@ -139,6 +148,19 @@ std::vector<double> M3uFormat::measure(const std::vector<M3uEntry> &entries, con
         job.get();
     return seconds;
 }
+
+namespace {
+
+// The length of an "#EXTINF:" line (its text up to the comma); -1 when it gives none.
+double listedSeconds(std::string_view directive) {
+    const std::string_view text = trimmed(directive.substr(directive.find(':') + 1));
+    long long value = -1;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || value < 0) return -1;
+    return static_cast<double>(value);
+}
+
+} // namespace
 
 M3uContent M3uFormat::parse(const QByteArray &data) {
     M3uContent content;
@@ -159,6 +181,8 @@ M3uContent M3uFormat::parse(const QByteArray &data) {
         } else if (startsWithNoCase(t, "#EXTINF:")) {
             const size_t comma = line.find(',');
             content.titles.emplace_back(comma == std::string_view::npos ? line : line.substr(comma + 1));
+            content.seconds.push_back(comma == std::string_view::npos ? -1.0
+                                                                      : listedSeconds(line.substr(0, comma)));
         }
     }
     return content;

@@ -12,11 +12,13 @@ namespace calvoran {
 struct M3uEntry {
     std::string caption;
     QString location;
+    double seconds = -1; // the length when already known; the file is opened only when this is negative
 };
 
 // What a read found, before titles and locations are paired by index.
 struct M3uContent {
     std::vector<std::string> titles;
+    std::vector<double> seconds;    // the length of each title's "#EXTINF:" line; -1 where it gives none
     std::vector<QString> locations; // raw lines, not yet normalised
 };
 
@@ -38,7 +40,8 @@ public:
     // http:// and https:// locations: radio entries.
     static bool isStreamAddress(const QString &location);
     // The whole file for the entries whose location is an existing file or a stream address (written
-    // with the length -1; it is never measured).
+    // with the length -1; it is never measured). A file is measured only when its entry's length is
+    // unknown.
     static QByteArray compose(const std::vector<M3uEntry> &entries, const LengthOf &lengthOf);
     static M3uContent parse(const QByteArray &data);
 

@@ -3,7 +3,6 @@
 #include "bass.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -15,7 +14,7 @@
 namespace calvoran::audio {
 namespace {
 
-std::atomic<std::uint64_t> g_fileBytes{0};
+thread_local std::uint64_t t_fileBytes = 0;
 
 // Decoders read in small pieces (headers, frames, probes); reading the file in large blocks turns dozens
 // of system calls per open into one or two. Two blocks, because an open goes back and forth between the
@@ -102,7 +101,7 @@ private:
         do {
             got = ::pread(fd_, to, bytes, at);
         } while (got < 0 && errno == EINTR);
-        if (got > 0) g_fileBytes.fetch_add(static_cast<std::uint64_t>(got), std::memory_order_relaxed);
+        if (got > 0) t_fileBytes += static_cast<std::uint64_t>(got);
         return got < 0 ? -1 : static_cast<long>(got);
     }
 
@@ -166,8 +165,8 @@ private:
 
 } // namespace
 
-std::uint64_t fileBytesRead() {
-    return g_fileBytes.load(std::memory_order_relaxed);
+std::uint64_t fileBytesReadByThisThread() {
+    return t_fileBytes;
 }
 
 std::unique_ptr<Source> openFileSource(const std::string &path, std::uint64_t offset, std::uint64_t length,

@@ -23,8 +23,9 @@ public:
     virtual std::unique_ptr<Source> clone() const { return nullptr; }
 };
 
-// Bytes read from files by every file source so far: what opening a stream costs the disk.
-std::uint64_t fileBytesRead();
+// Bytes the calling thread has read from files through file sources: what opening a stream costs the
+// disk, apart from the reading a worker does for it afterwards.
+std::uint64_t fileBytesReadByThisThread();
 
 // Opens `path` and exposes [offset, offset + length) (length 0: to the end). Null with `error` set to a
 // BASS error code when the file cannot be opened, is a directory, or the window lies outside it.

@@ -4,7 +4,7 @@
 #include "core_support.h"
 
 using namespace calvoran::audio::test;
-using calvoran::audio::fileBytesRead;
+using calvoran::audio::fileBytesReadByThisThread;
 
 namespace {
 
@@ -19,14 +19,15 @@ protected:
         fx::append(source_, fx::noise(10.0, 44100, 2, 0.3));
         ASSERT_TRUE(fx::writeWav(dir_.file("s.wav"), source_, 44100, 2));
     }
-    // Bytes read to open `file`, learn its length and close it again; `length` gets the length in frames.
+    // Bytes this thread reads to open `file`, learn its length and close it again (a worker measuring a
+    // file without a frame count reads on its own); `length` gets the length in frames.
     static std::uint64_t openCost(const fx::fs::path &file, QWORD &length) {
-        const std::uint64_t before = fileBytesRead();
+        const std::uint64_t before = fileBytesReadByThisThread();
         const HSTREAM stream = BASS_StreamCreateFile(FALSE, file.c_str(), 0, 0, BASS_STREAM_DECODE);
         EXPECT_NE(stream, 0u) << file;
         length = BASS_StreamGetLength(stream) / 4;
         BASS_StreamFree(stream);
-        return fileBytesRead() - before;
+        return fileBytesReadByThisThread() - before;
     }
     static std::vector<std::int16_t> decodeFile(const fx::fs::path &file) {
         const HSTREAM stream = BASS_StreamCreateFile(FALSE, file.c_str(), 0, 0, BASS_STREAM_DECODE);

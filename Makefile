@@ -54,6 +54,7 @@ test: build
 	cd $(BUILD) && $(TEST_ENV) ctest --output-on-failure -j $(JOBS) --timeout 600
 
 bench: deps
+	@bash scripts/install-bench-deps.sh
 	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DCALVORAN_BENCH=ON -DCALVORAN_TESTS=ON
 	cmake --build build-bench -j $(JOBS)
 	bash bench/run.sh build-bench

@@ -641,6 +641,13 @@ void TForm1::FormClose() {
     QCoreApplication::processEvents();
 }
 
+void TForm1::changeEvent(QEvent *event) {
+    // Levels, time and title keep changing while minimised and nobody sees them: paint nothing until the
+    // window is back, then everything once.
+    if (event->type() == QEvent::WindowStateChange) setUpdatesEnabled(!isMinimized());
+    QWidget::changeEvent(event);
+}
+
 void TForm1::closeEvent(QCloseEvent *event) {
     FormClose();
     event->accept();

@@ -20,6 +20,7 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
@@ -31,6 +32,7 @@
 #include <QTreeView>
 #include <QUrl>
 #include <cmath>
+#include <mutex>
 
 using calvoran::EngineDisplays;
 using calvoran::PlaybackEngine;
@@ -479,10 +481,22 @@ void TForm2::writeFile(const QString &fileName, bool withContent) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     repaint();
     auto result = calvoran::M3uFormat::WriteResult::Ok;
-    engine_.whileMeasuring([&] {
-        result =
-            calvoran::M3uFormat::writeFile(fileName, entries, &PlaybackEngine::MeasureSeconds, withContent);
-    });
+    // What gets measured now is remembered, so the next write does not open those files again.
+    std::mutex measuredLock;
+    QHash<QString, double> measured;
+    const auto measure = [&](const QString &location) {
+        const double seconds = PlaybackEngine::MeasureSeconds(location);
+        std::lock_guard guard(measuredLock);
+        measured.insert(location, seconds);
+        return seconds;
+    };
+    engine_.whileMeasuring(
+        [&] { result = calvoran::M3uFormat::writeFile(fileName, entries, measure, withContent); });
+    for (int i = 0; i < EntryCount() && !measured.isEmpty(); ++i) {
+        const auto found = measured.constFind(EntryLocation(i));
+        if (found != measured.cend() && *found >= 0 && !(playlist_.entry(i).seconds >= 0))
+            playlist_.setSeconds(i, *found);
+    }
     QCoreApplication::processEvents();
     QApplication::restoreOverrideCursor();
     // A write that failed half-way is reported too: the old file is still there, the new one is not.
@@ -531,6 +545,7 @@ bool TForm2::ReadPlaylistFile(const QString &fileName) {
     const bool utf8 = fileName.endsWith(QLatin1String(".m3u8"), Qt::CaseInsensitive);
     std::vector<calvoran::PlaylistEntry> entries;
     entries.reserve(count);
+    // The lengths the list gives are kept, so writing it again opens only files it did not measure.
     for (size_t i = 0; i < count; ++i) {
         const std::string caption =
             utf8 ? calvoran::toAnsi(QString::fromUtf8(content.titles[i])) : content.titles[i];

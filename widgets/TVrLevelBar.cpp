@@ -85,8 +85,10 @@ void TVrLevelBar::setMaxValue(int value) {
 void TVrLevelBar::setPosition(int value) {
     value = qBound(minValue_, value, maxValue_);
     if (value == position_) return;
+    const int lit = litCount();
     position_ = value;
-    update();
+    // Levels arrive many times a second; most moves light the same ticks and change no pixel.
+    if (litCount() != lit) update();
     if (onChange_) onChange_();
     if (position_ == minValue_ && onMinValue_) onMinValue_();
     if (position_ == maxValue_ && onMaxValue_) onMaxValue_();

@@ -65,18 +65,24 @@ QImage VrImageWidget::renderImage() {
     return image;
 }
 
-void VrImageWidget::paintEvent(QPaintEvent *) {
-    const QImage image = renderImage();
-    if (image.isNull()) return;
+void VrImageWidget::paintEvent(QPaintEvent *event) {
     QPainter painter(this);
     const int factor = qMax(1, static_cast<int>(std::lround(painter.device()->devicePixelRatioF())));
-    if (factor == 1) {
-        painter.drawImage(0, 0, image);
-        return;
+    // Every change of the look repaints the whole widget. A paint of a part of it comes from outside (a
+    // see-through label on top, a window moved away) and finds the look unchanged: the last picture
+    // serves, instead of rendering everything again for a few pixels.
+    const bool partial = !(QRegion(rect()) - event->region()).isEmpty();
+    if (!partial || shown_.isNull() || shown_.size() != size() * factor) {
+        const QImage image = renderImage();
+        if (image.isNull()) return;
+        if (factor == 1) {
+            shown_ = image;
+        } else {
+            shown_ = image.scaled(image.size() * factor, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+            shown_.setDevicePixelRatio(factor);
+        }
     }
-    QImage scaled = image.scaled(image.size() * factor, Qt::IgnoreAspectRatio, Qt::FastTransformation);
-    scaled.setDevicePixelRatio(factor);
-    painter.drawImage(0, 0, scaled);
+    painter.drawImage(0, 0, shown_);
 }
 
 } // namespace calvoran

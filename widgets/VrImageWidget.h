@@ -36,6 +36,7 @@ private:
     QColor color_{Qt::black};
     bool transparent_ = false;
     QImage background_;
+    QImage shown_; // the last picture put on screen, at device pixels
 };
 
 } // namespace calvoran

@@ -39,7 +39,7 @@ void toStereo(const float *in, float *out, std::size_t frames, int channels) {
 Channel::Channel(Kind kind, std::unique_ptr<Decoder> decoder, bool decodeOnly, bool autoFree, int outputRate)
     : kind_(kind), decodeOnly_(decodeOnly), autoFree_(autoFree), outputRate_(outputRate),
       decoder_(std::move(decoder)), rate_(decoder_->rate()), channels_(decoder_->channels()),
-      length_(decoder_->length()), orders_(decoder_->orderCount()), title_(decoder_->title()),
+      orders_(decoder_->orderCount()), title_(decoder_->title()),
       // Played channels take their effects at mix time, on the stereo output: switching one is heard
       // within a device period however far ahead decoding runs.
       fx_(decodeOnly ? std::make_unique<FxChain>(rate_, channels_)
@@ -249,7 +249,8 @@ std::uint64_t Channel::heardFrame(std::int64_t nowNs, int outputRate) const {
         if (checkpoints_[i].outIndex <= h) cp = &checkpoints_[i];
     auto frame = cp->srcFrame + static_cast<std::uint64_t>(std::llround(
                                     static_cast<double>(h - std::min(h, cp->outIndex)) * cp->srcPerOut));
-    if (length_ != Decoder::kUnknownLength) frame = std::min(frame, length_);
+    const std::uint64_t length = lengthFrames();
+    if (length != Decoder::kUnknownLength) frame = std::min(frame, length);
     return frame;
 }
 

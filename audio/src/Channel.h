@@ -28,7 +28,8 @@ public:
     bool autoFree() const { return autoFree_; }
     int rate() const { return rate_; }
     int channels() const { return channels_; }
-    std::uint64_t lengthFrames() const { return length_; }
+    // May grow once a worker has measured a file that had only an estimate.
+    std::uint64_t lengthFrames() const { return decoder_->length(); }
     int orderCount() const { return orders_; }
     const std::string &title() const { return title_; }
     FxChain &fx() { return *fx_; }
@@ -104,7 +105,6 @@ private:
     std::unique_ptr<Decoder> decoder_;
     int rate_;
     int channels_;
-    std::uint64_t length_;
     int orders_;
     std::string title_;
     std::unique_ptr<FxChain> fx_;

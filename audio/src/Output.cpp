@@ -38,11 +38,12 @@ public:
         want.channels = 2;
         const char *driver = SDL_GetCurrentAudioDriver();
         const std::string name = driver ? driver : "";
-        // About 12 ms per period keeps the distance between what is mixed and what is heard small on a
-        // sound card. The dummy and disk drivers have no queue behind the callback, so twice that still
-        // hears an effect within a period, with half the wake-ups.
+        // About 23 ms per period: effects and volume apply at mix time, so a switch is heard once the
+        // period being mixed and the one queued before it have played, 46 ms at worst, inside 50 ms;
+        // every wake-up of the device thread costs, and half as many save more than the mixing does.
+        // The dummy and disk drivers have no queue behind the callback and take the same size.
         const bool sleeper = name == "dummy" || name == "disk";
-        want.samples = static_cast<Uint16>((mixer_.rate() > 64000 ? 1024 : 512) * (sleeper ? 2 : 1));
+        want.samples = static_cast<Uint16>(mixer_.rate() > 64000 ? 2048 : 1024);
         want.callback = &SdlOutput::callback;
         want.userdata = this;
         SDL_AudioSpec have{};

@@ -14,14 +14,20 @@
 namespace calvoran::audio {
 namespace {
 
-// Decoders read in small pieces (headers, frames, probes); reading the file in large aligned blocks turns
-// dozens of system calls per open into one or two.
+thread_local std::uint64_t t_fileBytes = 0;
+
+// Decoders read in small pieces (headers, frames, probes); reading the file in large blocks turns dozens
+// of system calls per open into one or two. Two blocks, because an open goes back and forth between the
+// start of a file and its end (probe, last page or ID3v1 tag, first frames); each block starts where it
+// is needed, so a look at the end reads only what lies behind that point.
 class FileSource final : public Source {
 public:
     static constexpr std::int64_t kBlock = 64 * 1024;
 
-    FileSource(int fd, std::int64_t offset, std::int64_t size)
-        : fd_(fd), offset_(offset), size_(size), buffer_(std::make_unique<unsigned char[]>(kBlock)) {}
+    FileSource(int fd, std::int64_t offset, std::int64_t size) : fd_(fd), offset_(offset), size_(size) {
+        for (Block &block : blocks_)
+            block.data = std::make_unique<unsigned char[]>(kBlock);
+    }
     ~FileSource() override { ::close(fd_); }
     FileSource(const FileSource &) = delete;
     FileSource &operator=(const FileSource &) = delete;
@@ -34,32 +40,32 @@ public:
         std::int64_t done = 0;
         while (done < want) {
             const std::int64_t at = offset_ + pos_; // absolute file position
-            if (at >= bufStart_ && at < bufStart_ + bufLength_) {
-                const auto n = std::min(want - done, bufStart_ + bufLength_ - at);
-                std::memcpy(out + done, buffer_.get() + (at - bufStart_), static_cast<std::size_t>(n));
+            if (Block *block = holding(at)) {
+                const auto n = std::min(want - done, block->start + block->length - at);
+                std::memcpy(out + done, block->data.get() + (at - block->start), static_cast<std::size_t>(n));
+                block->used = ++clock_;
                 done += n;
                 pos_ += n;
                 continue;
             }
             // A large request goes straight to the caller's memory; copying it twice gains nothing.
-            if (want - done >= kBlock) {
+            if (want - done > kBlock) {
                 const long got = readAt(out + done, static_cast<std::size_t>(want - done), at);
                 if (got <= 0) return done > 0 ? static_cast<long>(done) : got;
                 done += got;
                 pos_ += got;
                 continue;
             }
-            const std::int64_t blockStart = at - at % kBlock;
-            const auto blockEnd = std::min(blockStart + kBlock, offset_ + size_);
-            const long got =
-                readAt(buffer_.get(), static_cast<std::size_t>(blockEnd - blockStart), blockStart);
-            if (got <= 0 || blockStart + got <= at) {
-                bufLength_ = 0;
+            Block &block = blocks_[blocks_[0].used <= blocks_[1].used ? 0 : 1];
+            const auto blockEnd = std::min(at + kBlock, offset_ + size_);
+            const long got = readAt(block.data.get(), static_cast<std::size_t>(blockEnd - at), at);
+            if (got <= 0) {
+                block.length = 0;
                 if (got < 0 && done == 0) return -1;
                 break;
             }
-            bufStart_ = blockStart;
-            bufLength_ = got;
+            block.start = at;
+            block.length = got;
         }
         return static_cast<long>(done);
     }
@@ -70,13 +76,32 @@ public:
     }
     std::int64_t tell() const override { return pos_; }
     std::int64_t size() const override { return size_; }
+    std::unique_ptr<Source> clone() const override {
+        const int fd = ::fcntl(fd_, F_DUPFD_CLOEXEC, 0);
+        if (fd < 0) return nullptr;
+        return std::make_unique<FileSource>(fd, offset_, size_);
+    }
 
 private:
+    struct Block {
+        std::unique_ptr<unsigned char[]> data;
+        std::int64_t start = 0; // absolute file position of data[0]
+        std::int64_t length = 0;
+        std::uint64_t used = 0;
+    };
+
+    Block *holding(std::int64_t at) {
+        for (Block &block : blocks_)
+            if (at >= block.start && at < block.start + block.length) return &block;
+        return nullptr;
+    }
+
     long readAt(unsigned char *to, std::size_t bytes, std::int64_t at) {
         ssize_t got;
         do {
             got = ::pread(fd_, to, bytes, at);
         } while (got < 0 && errno == EINTR);
+        if (got > 0) t_fileBytes += static_cast<std::uint64_t>(got);
         return got < 0 ? -1 : static_cast<long>(got);
     }
 
@@ -84,9 +109,8 @@ private:
     std::int64_t offset_;
     std::int64_t size_;
     std::int64_t pos_ = 0;
-    std::unique_ptr<unsigned char[]> buffer_;
-    std::int64_t bufStart_ = 0; // absolute file position of buffer_[0]
-    std::int64_t bufLength_ = 0;
+    Block blocks_[2];
+    std::uint64_t clock_ = 0;
 };
 
 class MemorySource final : public Source {
@@ -107,6 +131,7 @@ public:
     }
     std::int64_t tell() const override { return pos_; }
     std::int64_t size() const override { return size_; }
+    std::unique_ptr<Source> clone() const override { return std::make_unique<MemorySource>(data_, size_); }
 
 private:
     const unsigned char *data_;
@@ -127,6 +152,11 @@ public:
         const auto s = inner_->size();
         return s < 0 ? s : s - offset_;
     }
+    std::unique_ptr<Source> clone() const override {
+        auto inner = inner_->clone();
+        if (!inner) return nullptr;
+        return std::make_unique<WindowSource>(std::move(inner), offset_);
+    }
 
 private:
     std::unique_ptr<Source> inner_;
@@ -134,6 +164,10 @@ private:
 };
 
 } // namespace
+
+std::uint64_t fileBytesReadByThisThread() {
+    return t_fileBytes;
+}
 
 std::unique_ptr<Source> openFileSource(const std::string &path, std::uint64_t offset, std::uint64_t length,
                                        int &error) {

@@ -18,7 +18,14 @@ public:
     virtual std::int64_t tell() const = 0;
     // Window size in bytes, -1 when unknown.
     virtual std::int64_t size() const = 0;
+    // A second, independent reader of the same bytes (for work on another thread), positioned at 0; null
+    // when the bytes cannot be read twice.
+    virtual std::unique_ptr<Source> clone() const { return nullptr; }
 };
+
+// Bytes the calling thread has read from files through file sources: what opening a stream costs the
+// disk, apart from the reading a worker does for it afterwards.
+std::uint64_t fileBytesReadByThisThread();
 
 // Opens `path` and exposes [offset, offset + length) (length 0: to the end). Null with `error` set to a
 // BASS error code when the file cannot be opened, is a directory, or the window lies outside it.

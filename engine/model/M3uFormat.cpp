@@ -139,17 +139,25 @@ QByteArray M3uFormat::compose(const std::vector<M3uEntry> &entries, const Length
 std::vector<double> M3uFormat::measure(const std::vector<M3uEntry> &entries, const std::vector<size_t> &kept,
                                        const LengthOf &lengthOf) {
     std::vector<double> seconds(kept.size(), -1.0);
+    std::vector<size_t> unknown; // positions in `kept`
+    for (size_t k = 0; k < kept.size(); ++k) {
+        const double known = entries[kept[k]].seconds;
+        if (std::isfinite(known) && known >= 0)
+            seconds[k] = known;
+        else
+            unknown.push_back(k);
+    }
     if (!lengthOf) return seconds;
     // Opening a file to measure it waits on the disk more than on the processor: a few files at once.
     constexpr size_t kSerialBelow = 64;
     const size_t workers = std::clamp<size_t>(std::thread::hardware_concurrency(), 1, 4);
     const auto run = [&](size_t first, size_t step) {
         // Only regular files are measured: opening a FIFO or a device could wait for ever.
-        for (size_t k = first; k < kept.size(); k += step)
-            if (QFileInfo(entries[kept[k]].location).isFile())
-                seconds[k] = lengthOf(entries[kept[k]].location);
+        for (size_t k = first; k < unknown.size(); k += step)
+            if (QFileInfo(entries[kept[unknown[k]]].location).isFile())
+                seconds[unknown[k]] = lengthOf(entries[kept[unknown[k]]].location);
     };
-    if (workers == 1 || kept.size() < kSerialBelow) {
+    if (workers == 1 || unknown.size() < kSerialBelow) {
         run(0, 1);
         return seconds;
     }
@@ -161,6 +169,8 @@ std::vector<double> M3uFormat::measure(const std::vector<M3uEntry> &entries, con
         job.get();
     return seconds;
 }
+
+namespace {} // namespace
 
 M3uContent M3uFormat::parse(const QByteArray &data) {
     M3uContent content;

@@ -12,7 +12,8 @@ namespace calvoran {
 struct M3uEntry {
     std::string caption;
     QString location;
-    double seconds = -1; // the length when already known; written for a file that is missing now
+    double seconds = -1; // the length when known: the file is opened only when this is negative, and a
+                         // file that is missing now is written with it
 };
 
 // What a read found, before titles and locations are paired by index.
@@ -41,8 +42,8 @@ public:
     // http:// and https:// locations: radio entries.
     static bool isStreamAddress(const QString &location);
     // The whole file for the entries whose location is a file or a stream address (written with the
-    // length -1; it is never measured). A file that is missing now (a drive not mounted) keeps its
-    // place with the length last known, or 0.
+    // length -1; it is never measured). A file is measured only when its entry's length is unknown; a
+    // file that is missing now (a drive not mounted) keeps its place with the length last known, or 0.
     static QByteArray compose(const std::vector<M3uEntry> &entries, const LengthOf &lengthOf);
     static M3uContent parse(const QByteArray &data);
 

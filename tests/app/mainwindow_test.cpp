@@ -486,3 +486,31 @@ TEST_F(MainWindowTest, ExitStopsEverythingAndSavesTheList) {
     EXPECT_TRUE(saved.contains("t0.wav"));
     EXPECT_TRUE(saved.contains("t1.wav"));
 }
+
+TEST_F(MainWindowTest, NothingIsPaintedWhileMinimised) {
+    start({1.0});
+    TForm1 &main = *Form1;
+    main.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
+    struct Paints : QObject {
+        int count = 0;
+        bool eventFilter(QObject *, QEvent *event) override {
+            if (event->type() == QEvent::Paint) ++count;
+            return false;
+        }
+    } paints;
+    main.VrLevelBar1->installEventFilter(&paints);
+    main.showMinimized();
+    QCoreApplication::processEvents();
+    if (!main.isMinimized()) GTEST_SKIP() << "this platform does not minimise windows";
+    for (int level = 0; level <= 128; level += 8) {
+        main.setLevels(level, level);
+        QCoreApplication::processEvents();
+    }
+    EXPECT_EQ(paints.count, 0);
+    main.showNormal();
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(main.isMinimized());
+    EXPECT_TRUE(main.updatesEnabled());
+}

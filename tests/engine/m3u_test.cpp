@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <mutex>
 #include <gtest/gtest.h>
 #include <stdexcept>
 #include <sys/stat.h>
@@ -271,4 +272,44 @@ TEST(M3uFormat, OnlyRegularFilesAreMeasured) {
     });
     EXPECT_EQ(measured, QStringList{song});
     EXPECT_TRUE(text.contains("#EXTINF:003,1. a\r\n"));
+}
+
+TEST(M3uFormat, KnownLengthsAreWrittenAsTheyAreAndOnlyUnknownFilesMeasured) {
+    QTemporaryDir dir;
+    std::vector<M3uEntry> entries;
+    // Enough entries for the parallel path; every third length is unknown.
+    for (int i = 0; i < 150; ++i)
+        entries.push_back(
+            {std::to_string(i) + ". t", touch(dir, QString("%1.mp3").arg(i)), i % 3 ? 500.0 + i : -1});
+    std::mutex lock;
+    QStringList measured;
+    const auto lengthOf = [&](const QString &p) {
+        std::lock_guard guard(lock);
+        measured << p;
+        return QFileInfo(p).baseName().toDouble();
+    };
+    const QByteArray text = M3uFormat::compose(entries, lengthOf);
+    ASSERT_EQ(measured.size(), 50);
+    for (int i = 0; i < 150; ++i) {
+        const auto &e = entries[static_cast<size_t>(i)];
+        EXPECT_EQ(measured.contains(e.location), i % 3 == 0) << i;
+        EXPECT_TRUE(
+            text.contains("#EXTINF:" + QByteArray::fromStdString(M3uFormat::lengthText(i % 3 ? 500 + i : i)) +
+                          "," + QByteArray::fromStdString(e.caption) + "\r\n"))
+            << i;
+    }
+    // What was written reads back as known lengths.
+    const M3uContent back = M3uFormat::parse(text);
+    ASSERT_EQ(back.seconds.size(), 150u);
+    EXPECT_EQ(back.seconds[0], 0.0);
+    EXPECT_EQ(back.seconds[1], 501.0);
+}
+
+TEST(M3uFormat, ListedLengthsReadOnlyWhenTheyAreWholeNonNegativeNumbers) {
+    const M3uContent c =
+        M3uFormat::parse("#EXTM3U\r\n#EXTINF:245,A\r\na\r\n#EXTINF: 007 ,B\r\nb\r\n"
+                         "#EXTINF:-1,radio\r\nr\r\n#EXTINF:abc,C\r\nc\r\n#EXTINF:12.5,D\r\nd\r\n"
+                         "#EXTINF:no comma\r\ne\r\n#EXTINF:,F\r\nf\r\n");
+    ASSERT_EQ(c.titles.size(), c.seconds.size());
+    EXPECT_EQ(c.seconds, (std::vector<double>{245, 7, -1, -1, -1, -1, -1}));
 }

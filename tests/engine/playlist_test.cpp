@@ -274,6 +274,34 @@ TEST_F(PlaylistTest, TheListWrittenAfterTheLibraryIsReleasedStillHasLengths) {
     EXPECT_TRUE(messages.empty());
 }
 
+TEST_F(PlaylistTest, LengthsFromTheListAreWrittenBackAndNewEntriesMeasuredOnce) {
+    const EngineFiles &files = engineFiles();
+    TForm2 &f = make();
+    const QString listed = home.path() + "listed.m3u";
+    {
+        // The tone is 60 s long; the list says otherwise, and the list is what the player knows.
+        QFile out(listed);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write("#EXTM3U\r\n#EXTINF:777,1. tone\r\n" + QFile::encodeName(files.tone599) + "\r\n");
+    }
+    ASSERT_TRUE(f.ReadPlaylistFile(listed));
+    f.AppendEntry("2. Artist - Song", files.mp3Tagged);
+    const QString target = home.path() + "playlist.m3u";
+    f.WritePlaylistFile(target);
+    const QByteArray expected = "#EXTM3U\r\n#EXTINF:777,1. tone\r\n" + QFile::encodeName(files.tone599) +
+                                "\r\n#EXTINF:003,2. Artist - Song\r\n" + QFile::encodeName(files.mp3Tagged) +
+                                "\r\n";
+    EXPECT_EQ(readAll(target), expected);
+    // The new entry's length is kept from that write: gone from disk, it is still written.
+    ASSERT_TRUE(QFile::copy(files.mp3Tagged, home.path() + "copy.mp3"));
+    f.AppendEntry("3. copy", home.path() + "copy.mp3");
+    f.WritePlaylistFile(target);
+    ASSERT_TRUE(QFile::resize(home.path() + "copy.mp3", 0));
+    f.WritePlaylistFile(target);
+    EXPECT_TRUE(readAll(target).contains("#EXTINF:003,3. copy\r\n")) << readAll(target).toStdString();
+    EXPECT_TRUE(messages.empty());
+}
+
 TEST_F(PlaylistTest, AFailedWriteIsReportedAndKeepsTheOldFile) {
     TForm2 &f = make();
     f.WritePlaylistFile(home.path() + "no/such/folder/playlist.m3u");

@@ -5,6 +5,7 @@ calvoran_test(display_widgets_test MAIN gui
         ${CMAKE_CURRENT_LIST_DIR}/display_matrix_test.cpp
         ${CMAKE_CURRENT_LIST_DIR}/display_levelbar_test.cpp
         ${CMAKE_CURRENT_LIST_DIR}/display_panel_test.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/display_repaint_test.cpp
     LIBS widgets Qt6::Test)
 
 # The gallery: every widget in its default look and in the player's set-ups, rendered to one PNG.

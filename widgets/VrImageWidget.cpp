@@ -65,14 +65,11 @@ QImage VrImageWidget::renderImage() {
     return image;
 }
 
-void VrImageWidget::paintEvent(QPaintEvent *event) {
+void VrImageWidget::paintEvent(QPaintEvent *) {
     QPainter painter(this);
     const int factor = qMax(1, static_cast<int>(std::lround(painter.device()->devicePixelRatioF())));
-    // Every change of the look repaints the whole widget. A paint of a part of it comes from outside (a
-    // see-through label on top, a window moved away) and finds the look unchanged: the last picture
-    // serves, instead of rendering everything again for a few pixels.
-    const bool partial = !(QRegion(rect()) - event->region()).isEmpty();
-    if (!partial || shown_.isNull() || shown_.size() != size() * factor) {
+    if (stale_ || shown_.isNull() || shown_.size() != size() * factor) {
+        stale_ = false;
         const QImage image = renderImage();
         if (image.isNull()) return;
         if (factor == 1) {

@@ -23,6 +23,14 @@ public:
     // The widget's look at one image pixel per logical pixel.
     QImage renderImage();
 
+    // Every change of the look asks for a paint through here, so the next paint renders it afresh;
+    // other paints (a see-through label on top, a window moved away) reuse the last picture.
+    void update() {
+        stale_ = true;
+        QWidget::update();
+    }
+    using QWidget::update;
+
 protected:
     // Paints over the background: Color, or the captured parent pixels.
     virtual void paintImage(QPainter &painter) = 0;
@@ -37,6 +45,7 @@ private:
     bool transparent_ = false;
     QImage background_;
     QImage shown_; // the last picture put on screen, at device pixels
+    bool stale_ = true;
 };
 
 } // namespace calvoran

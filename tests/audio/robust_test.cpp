@@ -193,11 +193,13 @@ TEST(AudioRobust, HandleNumbersSkipLiveOnesAfterTheWrap) {
     ASSERT_TRUE(library.ok());
     fx::TestDir dir;
     const std::string path = writeTone(dir, "a.wav", 0.1);
-    calvoran::audio::setNextHandle(0xFFFFFFFEu);
+    // The numbers from kRecordHandleBase up belong to recording channels.
+    const DWORD last = calvoran::audio::kRecordHandleBase - 1;
+    calvoran::audio::setNextHandle(last - 1);
     std::set<DWORD> handles;
     for (int i = 0; i < 4; ++i)
         handles.insert(BASS_StreamCreateFile(FALSE, path.c_str(), 0, 0, 0));
-    EXPECT_EQ(handles, (std::set<DWORD>{0xFFFFFFFEu, 0xFFFFFFFFu, 1u, 2u}));
-    calvoran::audio::setNextHandle(0xFFFFFFFFu);
+    EXPECT_EQ(handles, (std::set<DWORD>{last - 1, last, 1u, 2u}));
+    calvoran::audio::setNextHandle(last);
     EXPECT_EQ(BASS_StreamCreateFile(FALSE, path.c_str(), 0, 0, 0), 3u);
 }

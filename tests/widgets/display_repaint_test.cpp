@@ -99,3 +99,24 @@ TEST(DisplayRepaint, ASeeThroughLabelOnTopReusesTheLastPicture) {
     settle();
     EXPECT_EQ(probe.renders, afterGrab + 1);
 }
+
+TEST(DisplayRepaint, AChangeUnderAnOpaqueSiblingStillRendersTheLook) {
+    // A meter window's power button lies over part of each meter: every paint of the meter then covers
+    // less than the whole widget, and a change of the look must still reach the screen.
+    QWidget window;
+    window.resize(60, 20);
+    auto *probe = new Probe(&window);
+    probe->setGeometry(0, 0, 60, 20);
+    auto *cover = new QWidget(&window);
+    cover->setAutoFillBackground(true);
+    cover->setGeometry(40, 0, 20, 20);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    settle();
+    const int rendered = probe->renders;
+    for (int i = 1; i <= 3; ++i) {
+        probe->update();
+        settle();
+        EXPECT_EQ(probe->renders, rendered + i);
+    }
+}

@@ -112,15 +112,19 @@ void IniText::write(std::string_view section, std::string_view key, std::string_
         !value.empty() &&
         (value.front() == ' ' || value.front() == '\t' || value.back() == ' ' || value.back() == '\t' ||
          value.back() == '\r' || (value.size() >= 2 && value.front() == '"' && value.back() == '"'));
-    std::string line =
-        std::string(key) + "=" + (quote ? "\"" : "") + std::string(value) + (quote ? "\"" : "");
+    std::string line;
+    line.reserve(key.size() + value.size() + 3);
+    line.append(key).append("=").append(quote ? "\"" : "").append(value).append(quote ? "\"" : "");
     // One value is one line, whatever a station sent.
     for (char &c : line)
         if (c == '\r' || c == '\n') c = ' ';
     const long at = findSection(section);
     if (at < 0) {
         if (!lines_.empty() && !trimmed(lines_.back()).empty()) lines_.emplace_back();
-        lines_.push_back("[" + std::string(section) + "]");
+        std::string header;
+        header.reserve(section.size() + 2);
+        header.append("[").append(section).append("]");
+        lines_.push_back(std::move(header));
         lines_.push_back(std::move(line));
         return;
     }

@@ -4,6 +4,7 @@
 #include "ChannelFx.h"
 #include "Convert.h"
 #include "Fft.h"
+#include "FrameRing.h"
 #include "Library.h"
 #include "Mixer.h"
 #include "Output.h"
@@ -56,6 +57,11 @@ struct Library {
     std::condition_variable wake;
     bool quit = false;
 
+    // The device thread writes the loopback ring until this library stops it, so the ring is made
+    // first: statics go in the reverse order of their making, and it then outlives the library.
+    Library() { loopbackRing(); }
+    Library(const Library &) = delete;
+    Library &operator=(const Library &) = delete;
     ~Library();
 };
 

@@ -7,6 +7,7 @@ BUILD_TYPE ?= RelWithDebInfo
 ifeq ($(SAN),1)
 BUILD ?= build-san
 CMAKE_FLAGS += -DCALVORAN_SAN=ON
+export LSAN_OPTIONS ?= suppressions=$(CURDIR)/cmake/lsan.supp
 else ifeq ($(TSAN),1)
 BUILD ?= build-tsan
 CMAKE_FLAGS += -DCALVORAN_TSAN=ON

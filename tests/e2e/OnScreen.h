@@ -12,11 +12,27 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 
 namespace onscreen {
+
+// Samples louder than -30 dB in a 16-bit raw file the disk driver wrote: was anything heard.
+inline int loudSamples(const QString &rawFile) {
+    QFile f(rawFile);
+    if (!f.open(QIODevice::ReadOnly)) return 0;
+    const QByteArray raw = f.readAll();
+    int loud = 0;
+    for (qsizetype i = 0; i + 1 < raw.size(); i += 2) {
+        int16_t v;
+        std::memcpy(&v, raw.constData() + i, 2);
+        loud += std::abs(v) > 1000;
+    }
+    return loud;
+}
 
 // An Xvfb on a display number nobody uses, searched upwards from firstNumber.
 class VirtualScreen {

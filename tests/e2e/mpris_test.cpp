@@ -8,20 +8,9 @@
 #include <cmath>
 #include <cstring>
 
-namespace {
+using onscreen::loudSamples;
 
-int loudSamples(const QString &rawFile) {
-    QFile f(rawFile);
-    if (!f.open(QIODevice::ReadOnly)) return 0;
-    const QByteArray raw = f.readAll();
-    int loud = 0;
-    for (qsizetype i = 0; i + 1 < raw.size(); i += 2) {
-        int16_t v;
-        std::memcpy(&v, raw.constData() + i, 2);
-        loud += std::abs(v) > 1000;
-    }
-    return loud;
-}
+namespace {
 
 class MediaKeys : public onscreen::PlayerTest {
 protected:

@@ -20,20 +20,9 @@
 #include <gtest/gtest.h>
 #include <memory>
 
-namespace {
+using onscreen::loudSamples;
 
-int loudSamples(const QString &rawFile) {
-    QFile f(rawFile);
-    if (!f.open(QIODevice::ReadOnly)) return 0;
-    const QByteArray raw = f.readAll();
-    int loud = 0;
-    for (qsizetype i = 0; i + 1 < raw.size(); i += 2) {
-        int16_t v;
-        std::memcpy(&v, raw.constData() + i, 2);
-        loud += std::abs(v) > 1000;
-    }
-    return loud;
-}
+namespace {
 
 class PlayerOnScreen : public onscreen::PlayerTest {
 protected:
@@ -73,7 +62,6 @@ protected:
             xdotool({"search", "--onlyvisible", "--pid", QString::number(player.processId()), ""});
         return ids.isEmpty() ? 0 : static_cast<int>(ids.split('\n').size());
     }
-
 };
 
 } // namespace

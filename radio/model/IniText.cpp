@@ -65,12 +65,14 @@ bool parseInteger(std::string_view text, long long &value) {
 }
 
 IniText::IniText(std::string_view text) {
+    // A lone CR ends a line too: the writer never puts one inside a value, so what is read here is
+    // what a save would write back.
     while (!text.empty()) {
-        const std::size_t eol = text.find('\n');
-        std::string_view line = text.substr(0, eol);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        lines_.emplace_back(line);
-        text.remove_prefix(eol == std::string_view::npos ? text.size() : eol + 1);
+        const std::size_t eol = text.find_first_of("\r\n");
+        lines_.emplace_back(text.substr(0, eol));
+        if (eol == std::string_view::npos) break;
+        const bool crlf = text[eol] == '\r' && eol + 1 < text.size() && text[eol + 1] == '\n';
+        text.remove_prefix(eol + (crlf ? 2 : 1));
     }
 }
 

@@ -1,11 +1,14 @@
 #include "Presets.h"
 
 #include "IniText.h"
+#include "platform/AtomicFile.h"
+
+#include <QByteArray>
+#include <QString>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
-#include <cstdio>
 #include <fstream>
 #include <iterator>
 
@@ -125,15 +128,9 @@ void TPresets::SaveToFile(const std::string &path) const {
     std::string existing;
     readFile(path, existing);
     const std::string text = SaveToText(existing);
-    // Written beside and renamed over, so a failed save never leaves half a file.
-    const std::string temp = path + ".new";
-    bool ok = false;
-    if (std::FILE *f = std::fopen(temp.c_str(), "wb")) {
-        ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-        ok = std::fclose(f) == 0 && ok;
-        ok = ok && std::rename(temp.c_str(), path.c_str()) == 0;
-        if (!ok) std::remove(temp.c_str());
-    }
+    // Replaced whole or not at all, so a full disk or a crash never leaves half a station list.
+    const bool ok = AtomicFile::writeWhole(QString::fromStdString(path),
+                                           QByteArray(text.data(), static_cast<qsizetype>(text.size())));
     if (!ok) throw PresetWriteError("Unable to write to " + path);
 }
 

@@ -122,6 +122,16 @@ TEST(Presets, SavingWritesKeysInOrderAndLeavesStaleSections) {
     EXPECT_EQ(spaced.Items(0)->Name(), " Spaced FM ");
     EXPECT_EQ(spaced.Items(0)->Genre(), "\"Quoted\"");
 
+    // A lone CR (an old Mac line end) ends a line, so a file loads to what saving it writes back.
+    TPresets mac;
+    mac.LoadFromText("[General]\r\nCount=1\r\n[Preset 0]\r\nURL=http://m/\r\nGenre=Jazz\rBitRate=128\r\n");
+    ASSERT_EQ(mac.Count(), 1);
+    EXPECT_EQ(mac.Items(0)->Genre(), "Jazz");
+    EXPECT_EQ(mac.Items(0)->BitRate(), 128);
+    TPresets macAgain;
+    macAgain.LoadFromText(mac.SaveToText(""));
+    EXPECT_EQ(macAgain.Items(0)->Genre(), "Jazz");
+
     // Deleting everything writes a count of 0 and leaves the sections.
     again.Clear();
     again.SaveToFile(path.string());

@@ -26,6 +26,8 @@ constexpr std::chrono::microseconds kInlineWait{1000};
 // on a busy machine.
 constexpr int kSpins = 400;
 constexpr qsizetype kBatch = 64;
+// Longest a found name waits in the worker before it is handed over (and so shown).
+constexpr std::chrono::milliseconds kHoldFound{15};
 
 inline void cpuRelax() {
 #if defined(__x86_64__) || defined(__i386__)
@@ -226,6 +228,7 @@ void TSearchThread::run() {
                 searchFolder(folder, calvoran::Wildcard(filter), visited);
             }
         }
+        reportIfDue(true);
     } catch (...) {
         // Out of memory on a huge tree: end as if stopped.
         handOver_->abort = true;
@@ -240,6 +243,14 @@ bool TSearchThread::report(QStringList &batch) {
     SearchHandOver::Notification found;
     found.fileNames.swap(batch);
     return handOver_->handOver(std::move(found)) && !aborted();
+}
+
+bool TSearchThread::reportIfDue(bool force) {
+    if (found_.isEmpty()) return !aborted();
+    if (!force && found_.size() < calvoran::kBatch &&
+        std::chrono::steady_clock::now() - foundSince_ < calvoran::kHoldFound)
+        return !aborted();
+    return report(found_);
 }
 
 void TSearchThread::searchFolder(const std::string &folder, const calvoran::Wildcard &pattern,
@@ -261,14 +272,14 @@ void TSearchThread::searchFolder(const std::string &folder, const calvoran::Wild
         return byFolded != 0 ? byFolded < 0 : a.name < b.name;
     });
 
-    QStringList batch;
     for (const Entry &e : entries) {
         if (aborted()) return;
         if (!pattern.matches(e.display)) continue;
-        batch.append(QFile::decodeName(QByteArray::fromStdString(folder + e.name)));
-        if (batch.size() >= calvoran::kBatch && !report(batch)) return;
+        if (found_.isEmpty()) foundSince_ = std::chrono::steady_clock::now();
+        found_.append(QFile::decodeName(QByteArray::fromStdString(folder + e.name)));
+        if (found_.size() >= calvoran::kBatch && !report(found_)) return;
     }
-    if (!report(batch)) return;
+    if (!reportIfDue(false)) return;
     if (!subDirs_) return;
     for (const Entry &e : entries) {
         if (aborted()) return;

@@ -1,6 +1,7 @@
 #pragma once
 #include <QObject>
 #include <QStringList>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -32,6 +33,8 @@ private:
     void searchFolder(const std::string &folder, const calvoran::Wildcard &pattern, Visited &visited);
     // Hands the batch of names over (emptying it); false when the search is to end.
     bool report(QStringList &batch);
+    // Hands over what was found when enough has gathered, or has waited long enough to be shown.
+    bool reportIfDue(bool force);
     bool aborted() const;
 
     std::shared_ptr<calvoran::SearchHandOver> handOver_;
@@ -39,6 +42,9 @@ private:
     const QStringList filters_;
     const bool subDirs_;
     std::thread thread_;
+    // Found but not yet handed over: small folders share one hand-over, as each costs two wake-ups.
+    QStringList found_;
+    std::chrono::steady_clock::time_point foundSince_;
 };
 
 // Searches folders for files matching wildcard patterns on a worker thread. OnFileFound and OnReady

@@ -271,8 +271,9 @@ void TFormPlayer::TimerRenderTimer() {
             changed = LolVis->ChangedRect();
         }
     }
-    // Only what differs from the frame on screen goes to the screen.
-    PaintFrame->update(type == shownType_ ? changed : PaintFrame->rect());
+    // Only what differs from the frame on screen goes to the screen, at once: a posted update would
+    // cost the event loop another wake-up per frame.
+    PaintFrame->repaint(type == shownType_ ? changed : PaintFrame->rect());
     shownType_ = type;
     if (noBackground_) return;
     switch (type) {

@@ -15,6 +15,7 @@ import sys
 v = dict(line.split("=") for line in sys.argv[1].split() if "=" in line)
 plain, dialog, stall = float(v["plain_ms"]), float(v["dialog_ms"]), float(v["max_stall_ms"])
 print(f"scan: dialog {dialog:.0f} ms, plain loop {plain:.0f} ms, ratio {dialog / plain:.2f} (target <= 1.5); "
-      f"longest event-loop pause {stall:.1f} ms (target <= 100)")
+      f"longest event-loop pause {stall:.1f} ms (target <= 100); CPU of all threads {v['dialog_cpu_ms']} ms "
+      f"against {v['plain_cpu_ms']} ms")
 sys.exit(0 if dialog / plain <= 1.5 and stall <= 100 else 1)
 PY

@@ -53,6 +53,9 @@ QStringList installPlayerFonts() {
     // The windows' own font: MS Sans Serif at 8 points as the layouts were made with (11 pixels).
     QFont base(QStringLiteral("MS Sans Serif"));
     base.setPixelSize(11);
+    // Wine's MS Sans Serif joins "TM" into a trademark sign ("MTM" would read "M™"); Latin text needs
+    // no shaping, and skipping it is cheaper too.
+    base.setStyleStrategy(QFont::PreferNoShaping);
     QApplication::setFont(base);
     return loaded;
 }

@@ -15,6 +15,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTreeView>
 
 namespace {
@@ -103,6 +104,15 @@ void Tdiradd::buildControls() {
         if (pendingFolder_.isEmpty()) return;
         if (pendingFolder_ == loaded || pendingFolder_.startsWith(loaded)) revealPendingFolder();
     });
+    // The model sorts a folder's rows a moment after they arrive, which moves the chosen one out of
+    // view again; it is brought back until the user takes over the tree.
+    connect(stv1Model, &QAbstractItemModel::layoutChanged, this, [this] {
+        if (!pendingFolder_.isEmpty()) revealPendingFolder();
+    });
+    stv1->installEventFilter(this);
+    stv1->viewport()->installEventFilter(this);
+    connect(stv1->verticalScrollBar(), &QAbstractSlider::actionTriggered, this,
+            [this] { pendingFolder_.clear(); });
     connect(stv1->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex &current) {
                 if (stv1Model->filePath(current) != pendingFolder_) pendingFolder_.clear();
@@ -269,6 +279,14 @@ void Tdiradd::FormClose() {
     restoreCursor();
     Button1->setEnabled(true);
     discardDialog();
+}
+
+bool Tdiradd::eventFilter(QObject *watched, QEvent *event) {
+    if ((watched == stv1 || watched == stv1->viewport()) &&
+        (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::Wheel ||
+         event->type() == QEvent::KeyPress))
+        pendingFolder_.clear();
+    return QWidget::eventFilter(watched, event);
 }
 
 void Tdiradd::closeEvent(QCloseEvent *event) {

@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFileSystemModel>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPointer>
@@ -86,6 +88,18 @@ TEST(AddDirectory, ControlsAndFirstUse) {
         EXPECT_EQ(box->isChecked(), box == d->mp3chk) << box->objectName().toStdString();
     EXPECT_TRUE(d->subs1->isChecked());
     EXPECT_EQ(d->SelectedFolder(), QDir::homePath());
+    // Home stays in view while the folders above it arrive and are sorted.
+    d->show();
+    const auto loaded = [d](const QString &path) {
+        return d->stv1Model->rowCount(d->stv1Model->index(path)) > 0;
+    };
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < 5000 && !(loaded("/") && loaded(QDir::homePath())))
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    for (int i = 0; i < 20; ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_TRUE(d->stv1->viewport()->rect().intersects(d->stv1->visualRect(d->stv1->currentIndex())));
 
     // Tab order: the tree, then the group in its own order.
     QStringList order;

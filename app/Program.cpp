@@ -200,11 +200,17 @@ void showMainWindowFirst(TForm1 &form1, TForm2 &form2) {
     form1.CurrentIndex = std::max(0, selectStartEntry(form2));
 
     if (form1.VrRunOnce1()->terminationRequested()) return;
-    QEventLoop wait;
-    FirstPaintWatch watch(form1, [&wait] { wait.quit(); });
-    QTimer::singleShot(kFirstPaintWaitMs, &wait, &QEventLoop::quit);
-    // Clicks wait for the loop proper, when every window they may open exists.
-    wait.exec(QEventLoop::ExcludeUserInputEvents);
+    bool painted = false;
+    bool waitedEnough = false;
+    FirstPaintWatch watch(form1, [&painted] { painted = true; });
+    QTimer limit;
+    limit.setSingleShot(true);
+    QObject::connect(&limit, &QTimer::timeout, [&waitedEnough] { waitedEnough = true; });
+    limit.start(kFirstPaintWaitMs);
+    // Clicks wait for the loop proper, when every window they may open exists. No nested loop: a close
+    // in the meantime asks the loop to end, and a nested one would take that request for itself.
+    while (!painted && !waitedEnough && !form1.closedAlready())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents | QEventLoop::ExcludeUserInputEvents);
 }
 
 } // namespace
@@ -291,7 +297,8 @@ int RunProgram(QApplication &app, const QString &commandLine) {
     // Posted last, so it runs only inside the loop, never in an event pass during start-up.
     QTimer::singleShot(0, &app, [] { g_running = true; });
     QTimer::singleShot(0, form1.get(), [main = form1.get()] { WriteFailures::showNotes(main); });
-    const int rc = form1->VrRunOnce1()->terminationRequested() ? 0 : app.exec();
+    // A main window closed while start-up let events run has already asked for an end that no loop saw.
+    const int rc = form1->VrRunOnce1()->terminationRequested() || form1->closedAlready() ? 0 : app.exec();
     g_running = false;
     mpris.reset();
 

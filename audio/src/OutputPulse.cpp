@@ -9,11 +9,11 @@
 namespace calvoran::audio {
 namespace {
 
-// The sound server's buffer holds about 45 ms, the server's own part included, refilled once about half of
+// The sound server's buffer holds about 43 ms, the server's own part included, refilled once about half of
 // it has played. A block is mixed when the server asks for it and queued behind what is left, so an effect
 // switch is heard within the whole buffer, and the device thread wakes once per request: SDL's client let
 // the server ask for small pieces and woke several times for each of its periods.
-constexpr std::uint32_t kBufferFrames = 1984; // at 44.1 kHz; scaled with the rate
+constexpr std::uint32_t kBufferFrames = 1880; // at 44.1 kHz; scaled with the rate
 constexpr std::uint32_t kRequestFrames = 1024;
 constexpr std::uint32_t kFrameBytes = 4; // 16-bit stereo
 

@@ -53,6 +53,8 @@ public:
 
     // Runs the single-instance guard (what the window does once it has loaded).
     void FormCreate();
+    // True once the window has run its close (the playlist is written then).
+    bool closedAlready() const { return closed_; }
     calvoran::TVrRunOnce *VrRunOnce1() const { return runOnce_.get(); }
 
     // The file named on a raw command line of the form "exe" "file"; empty when there is none.

@@ -31,16 +31,42 @@
 #include "widgets/TVrTimer.h"
 
 #include <QApplication>
+#include <QEvent>
+#include <QEventLoop>
 #include <QStringList>
 #include <QTimer>
 #include <QTreeView>
 #include <algorithm>
+#include <functional>
+#include <utility>
 
 namespace calvoran {
 
 namespace {
 bool g_running = false;
 constexpr int kDefaultVolume = 50;
+constexpr int kFirstPaintWaitMs = 250;
+
+// Calls `painted` once the watched window has been painted (its picture has then reached the screen).
+class FirstPaintWatch : public QObject {
+public:
+    FirstPaintWatch(QWidget &window, std::function<void()> painted) : painted_(std::move(painted)) {
+        window.installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override {
+        if (event->type() == QEvent::Paint && painted_) {
+            watched->removeEventFilter(this);
+            // After this event the frame is flushed; quitting takes effect once it has been.
+            std::exchange(painted_, nullptr)();
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> painted_;
+};
 
 // The playlist's look switches of the configuration window, kept together in one style sheet.
 struct PlaylistLook {
@@ -148,6 +174,45 @@ RadioHost radioHost(PlaybackEngine &engine, PlaylistModel &playlist) {
     return host;
 }
 
+// Skin, volume and title of the main window, and the entry Play starts with, then the window's first
+// paint: at most a short wait, so a display that never exposes it does not hold up the start.
+void showMainWindowFirst(TForm1 &form1, TForm2 &form2) {
+    QString skinName;
+    {
+        SettingsKey key;
+        if (key.OpenKey()) {
+            skinName = key.ReadString(QStringLiteral("SkinName"));
+            int volume = kDefaultVolume;
+            try {
+                volume = key.ReadInteger(QStringLiteral("Volume"));
+            } catch (const SettingsError &) {
+                // first run: a fresh install starts at the default volume
+            }
+            key.CloseKey();
+            form1.setVolume(volume);
+        }
+    }
+    // A fresh install or a removed skin falls back to another skin instead of ending the program.
+    applyStartupSkin(form1, skinName);
+    form1.setWindowState(Qt::WindowNoState);
+    form1.setLedText(QStringLiteral("Calvoran Player"));
+    // The playlist is loaded: Play, the menu's Play and the bus's Play play the entry that played last.
+    form1.CurrentIndex = std::max(0, selectStartEntry(form2));
+
+    if (form1.VrRunOnce1()->terminationRequested()) return;
+    bool painted = false;
+    bool waitedEnough = false;
+    FirstPaintWatch watch(form1, [&painted] { painted = true; });
+    QTimer limit;
+    limit.setSingleShot(true);
+    QObject::connect(&limit, &QTimer::timeout, [&waitedEnough] { waitedEnough = true; });
+    limit.start(kFirstPaintWaitMs);
+    // Clicks wait for the loop proper, when every window they may open exists. No nested loop: a close
+    // in the meantime asks the loop to end, and a nested one would take that request for itself.
+    while (!painted && !waitedEnough && !form1.closedAlready())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents | QEventLoop::ExcludeUserInputEvents);
+}
+
 } // namespace
 
 int RunProgram(QApplication &app, const QString &commandLine) {
@@ -173,6 +238,12 @@ int RunProgram(QApplication &app, const QString &commandLine) {
     Form2 = form2.get();
     rememberPlayedEntry(*engine);
     wireAddDirectory(*form2);
+    form1->setPeers({form2.get(), id.get(), nullptr, nullptr, nullptr, nullptr});
+
+    // The main window is whole once its skin, volume and title are set; the windows made after it wait
+    // until it has been painted, since none of them is seen at start.
+    showMainWindowFirst(*form1, *form2);
+
     auto look = std::make_shared<PlaylistLook>();
     // The plug-ins window follows the configuration window's choice when it is resized.
     std::unique_ptr<TForm5> form5;
@@ -217,27 +288,6 @@ int RunProgram(QApplication &app, const QString &commandLine) {
     VSXlab = vsx.get();
     form1->setPeers({form2.get(), id.get(), form5.get(), eq.get(), vsx.get(), radio.get()});
 
-    QString skinName;
-    {
-        SettingsKey key;
-        if (key.OpenKey()) {
-            skinName = key.ReadString(QStringLiteral("SkinName"));
-            int volume = kDefaultVolume;
-            try {
-                volume = key.ReadInteger(QStringLiteral("Volume"));
-            } catch (const SettingsError &) {
-                // first run: a fresh install starts at the default volume
-            }
-            key.CloseKey();
-            form1->setVolume(volume);
-        }
-    }
-    // A fresh install or a removed skin falls back to another skin instead of ending the program.
-    applyStartupSkin(*form1, skinName);
-    form1->setWindowState(Qt::WindowNoState);
-    form1->setLedText(QStringLiteral("Calvoran Player"));
-    // The playlist is loaded: Play, the menu's Play and the bus's Play play the entry that played last.
-    form1->CurrentIndex = std::max(0, selectStartEntry(*form2));
     // A second copy that is about to end never takes the bus name.
     const bool ending = form1->VrRunOnce1()->terminationRequested();
     auto mpris = ending ? nullptr : startMpris(*engine, *playlist, *form1, *form2);
@@ -247,7 +297,8 @@ int RunProgram(QApplication &app, const QString &commandLine) {
     // Posted last, so it runs only inside the loop, never in an event pass during start-up.
     QTimer::singleShot(0, &app, [] { g_running = true; });
     QTimer::singleShot(0, form1.get(), [main = form1.get()] { WriteFailures::showNotes(main); });
-    const int rc = form1->VrRunOnce1()->terminationRequested() ? 0 : app.exec();
+    // A main window closed while start-up let events run has already asked for an end that no loop saw.
+    const int rc = form1->VrRunOnce1()->terminationRequested() || form1->closedAlready() ? 0 : app.exec();
     g_running = false;
     mpris.reset();
 

@@ -8,7 +8,7 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config git ccache
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-image-formats-plugins libqt6opengl6-dev
   libgl-dev libglx-dev libopengl-dev
-  libsdl2-dev libmpg123-dev libvorbis-dev libogg-dev libsndfile1-dev libopusfile-dev
+  libsdl2-dev libpulse-dev libmpg123-dev libvorbis-dev libogg-dev libsndfile1-dev libopusfile-dev
   libopenmpt-dev libsamplerate0-dev zlib1g-dev libcurl4-openssl-dev libassimp-dev
   fonts-dejavu-core
   # metric twins of the fonts the windows were laid out for (Arial, Courier New; Tahoma, MS Sans Serif)

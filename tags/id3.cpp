@@ -81,9 +81,6 @@ Tid32::Tid32(QWidget *parent) : QWidget(parent) {
     Filename->move(184, 139);
     Loadbutton = button("Loadbutton", "Load", 8, 168);
     Savebutton = button("Savebutton", "Save", 280, 168);
-    OpenDialog1 = new QFileDialog(this);
-    OpenDialog1->setObjectName(QStringLiteral("OpenDialog1"));
-    OpenDialog1->setFileMode(QFileDialog::ExistingFile);
 
     setTabOrder(Title, Artist);
     setTabOrder(Artist, Comment);
@@ -133,8 +130,15 @@ void Tid32::LoadButtonClick() {
     QString chosen;
     if (chooseFile_) {
         chosen = chooseFile_();
-    } else if (OpenDialog1->exec() == QDialog::Accepted && !OpenDialog1->selectedFiles().isEmpty()) {
-        chosen = OpenDialog1->selectedFiles().constFirst();
+    } else {
+        if (!OpenDialog1) {
+            // Made at the first use: a file dialog costs more to build than the rest of the window.
+            OpenDialog1 = new QFileDialog(this);
+            OpenDialog1->setObjectName(QStringLiteral("OpenDialog1"));
+            OpenDialog1->setFileMode(QFileDialog::ExistingFile);
+        }
+        if (OpenDialog1->exec() == QDialog::Accepted && !OpenDialog1->selectedFiles().isEmpty())
+            chosen = OpenDialog1->selectedFiles().constFirst();
     }
     if (chosen.isEmpty()) return;
     const uint16_t result = TagReader.LoadTag(encodeName(chosen), 0);

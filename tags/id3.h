@@ -43,7 +43,7 @@ public:
     QLabel *Label1, *Label2, *Label3, *Label4, *Label5, *Label6, *Label7, *Filename;
     QLineEdit *Artist, *Title, *Album, *Track, *Year, *Genre, *Comment;
     QPushButton *Loadbutton, *Savebutton;
-    QFileDialog *OpenDialog1;
+    QFileDialog *OpenDialog1 = nullptr; // made when Load first asks for a file
 
 private:
     void showFieldsFile(const QString &fileName);

@@ -363,7 +363,8 @@ BOOL BASS_Init(int device, DWORD freq, DWORD flags, void *win, const void *clsid
         output = openNullOutput(*mixer);
     } else {
         int error = BASS_ERROR_DEVICE;
-        output = openSdlOutput(*mixer, error);
+        if (preferPulseOutput()) output = openPulseOutput(*mixer);
+        if (!output) output = openSdlOutput(*mixer, error);
         if (!output) return fail(error, FALSE);
     }
     l.rate = rate;

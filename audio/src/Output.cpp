@@ -8,6 +8,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <string>
@@ -173,6 +174,11 @@ std::unique_ptr<Output> openSdlOutput(Mixer &mixer, int &error) {
         return nullptr;
     }
     return output;
+}
+
+bool preferPulseOutput() {
+    const char *driver = std::getenv("SDL_AUDIODRIVER");
+    return driver == nullptr || *driver == '\0' || std::strcmp(driver, "pulseaudio") == 0;
 }
 
 std::unique_ptr<Output> openNullOutput(Mixer &mixer) {

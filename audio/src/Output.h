@@ -16,5 +16,10 @@ public:
 // Null with `error` set (BASS_ERROR_DEVICE) when SDL has no usable output.
 std::unique_ptr<Output> openSdlOutput(Mixer &mixer, int &error);
 std::unique_ptr<Output> openNullOutput(Mixer &mixer);
+// The sound server's own client, which wakes once per refill; null when no server answers.
+std::unique_ptr<Output> openPulseOutput(Mixer &mixer);
+// Whether the default output goes to the sound server directly: SDL's driver choice is left alone unless
+// it names the sound server or nothing.
+bool preferPulseOutput();
 
 } // namespace calvoran::audio

@@ -9,6 +9,7 @@
 #include "support/TempHome.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QFile>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -109,4 +110,27 @@ TEST_F(StartUp, TheEntryThatPlayedLastOrTheFirstIsSelected) {
 
     calvoran::SettingsKey::writeInteger("LastIndex", 7); // the list has shrunk since
     EXPECT_EQ(runOnce().selected, 0);
+}
+
+// Nothing the first picture of the main window needs comes after it; the rest waits for it.
+TEST_F(StartUp, MainWindowIsPaintedBeforeTheWindowsNotSeenAtStart) {
+    struct FirstPaint : QObject {
+        std::vector<std::string> createdBefore;
+        bool seen = false;
+        bool eventFilter(QObject *watched, QEvent *event) override {
+            if (!seen && event->type() == QEvent::Paint && Form1 && watched == Form1 && Form1->width() > 2) {
+                seen = true;
+                createdBefore = calvoran::creationLog();
+            }
+            return false;
+        }
+    } watch;
+    qApp->installEventFilter(&watch);
+    const RunResult r = runOnce();
+    qApp->removeEventFilter(&watch);
+    EXPECT_EQ(r.rc, 0);
+    ASSERT_TRUE(watch.seen);
+    const std::vector<std::string> needed = {"TForm1", "Tid32", "TForm2"};
+    EXPECT_EQ(watch.createdBefore, needed);
+    EXPECT_EQ(calvoran::creationLog().size(), 9u);
 }

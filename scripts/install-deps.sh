@@ -18,6 +18,8 @@ PACKAGES=(
   # tests: framework, display, reference decoders and encoders, tag tools
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils imagemagick
+  # a private sound server with a null sink for the sound-server output test
+  pulseaudio
   desktop-file-utils appstream
   libgl1-mesa-dri libglx-mesa0
   mpg123 vorbis-tools openmpt123 sox libsox-fmt-all lame twolame flac opus-tools

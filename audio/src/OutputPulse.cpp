@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 
 namespace calvoran::audio {
 namespace {
@@ -22,6 +23,7 @@ public:
     explicit PulseOutput(Mixer &mixer) : mixer_(mixer) {}
     ~PulseOutput() override {
         if (loop_) pa_threaded_mainloop_stop(loop_);
+        fallback_.reset();
         if (stream_) {
             pa_stream_disconnect(stream_);
             pa_stream_unref(stream_);
@@ -76,16 +78,21 @@ public:
             pa_threaded_mainloop_wait(loop_);
         }
         if (const pa_buffer_attr *got = pa_stream_get_buffer_attr(stream_)) bufferBytes_ = got->tlength;
+        opened_ = true;
         return true;
     }
 
     void start() override {
         Lock lock(loop_);
+        playing_ = true;
+        if (fallback_) return fallback_->start();
         if (pa_operation *op = pa_stream_cork(stream_, 0, nullptr, nullptr)) pa_operation_unref(op);
     }
 
     void stop() override {
         Lock lock(loop_);
+        playing_ = false;
+        if (fallback_) return fallback_->stop();
         if (pa_operation *op = pa_stream_cork(stream_, 1, nullptr, nullptr)) pa_operation_unref(op);
         // What was queued is counted as heard already; playing it after a restart would repeat it.
         if (pa_operation *op = pa_stream_flush(stream_, nullptr, nullptr)) pa_operation_unref(op);
@@ -100,11 +107,20 @@ private:
         pa_threaded_mainloop *loop;
     };
 
-    static void contextState(pa_context *, void *user) {
-        pa_threaded_mainloop_signal(static_cast<PulseOutput *>(user)->loop_, 0);
-    }
-    static void streamState(pa_stream *, void *user) {
-        pa_threaded_mainloop_signal(static_cast<PulseOutput *>(user)->loop_, 0);
+    static void contextState(pa_context *, void *user) { static_cast<PulseOutput *>(user)->stateChanged(); }
+    static void streamState(pa_stream *, void *user) { static_cast<PulseOutput *>(user)->stateChanged(); }
+
+    // Server thread, with the loop's lock held. A server that goes away (restarted, killed) would stop
+    // asking for sound, and with it the channels' clocks: the track would never end. The music then
+    // goes on silently in real time, as on a machine without sound.
+    void stateChanged() {
+        pa_threaded_mainloop_signal(loop_, 0);
+        if (!opened_ || fallback_) return;
+        const bool good = PA_CONTEXT_IS_GOOD(pa_context_get_state(context_)) &&
+                          (!stream_ || PA_STREAM_IS_GOOD(pa_stream_get_state(stream_)));
+        if (good) return;
+        fallback_ = openNullOutput(mixer_);
+        if (playing_) fallback_->start();
     }
 
     // Server thread, with the loop's lock held. `bytes` is the free room of the buffer, so what is still
@@ -135,6 +151,10 @@ private:
     pa_context *context_ = nullptr;
     pa_stream *stream_ = nullptr;
     std::size_t bufferBytes_ = kBufferFrames * kFrameBytes;
+    // Guarded by the loop's lock.
+    bool opened_ = false;
+    bool playing_ = false;
+    std::unique_ptr<Output> fallback_;
 };
 
 } // namespace

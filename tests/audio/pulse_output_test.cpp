@@ -1,0 +1,86 @@
+// A track played through a sound server that goes away mid-track still ends, and the next can start.
+#include "Fixtures.h"
+#include "TestDir.h"
+#include "bass.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <string>
+#include <sys/stat.h>
+#include <thread>
+
+namespace fx = calvoran::fixtures;
+using namespace std::chrono_literals;
+
+namespace {
+
+// A private server: its socket lies in a runtime folder of the test's own.
+class PrivateServer {
+public:
+    explicit PrivateServer(const fx::TestDir &dir) : runtime_((dir.path() / "run").string()) {
+        ::mkdir(runtime_.c_str(), 0700);
+        ::setenv("XDG_RUNTIME_DIR", runtime_.c_str(), 1);
+        ::setenv("PULSE_SERVER", ("unix:" + runtime_ + "/pulse/native").c_str(), 1);
+        // The suite runs on SDL's dummy driver; this test is about the sound server.
+        ::unsetenv("SDL_AUDIODRIVER");
+        started_ = fx::runTool({"pulseaudio", "-D", "-n", "--exit-idle-time=-1", "--load=module-null-sink",
+                                "--load=module-native-protocol-unix", "--load=module-always-sink"},
+                               20000)
+                       .ok();
+    }
+    ~PrivateServer() { kill(); }
+    PrivateServer(const PrivateServer &) = delete;
+    PrivateServer &operator=(const PrivateServer &) = delete;
+
+    bool started() const { return started_; }
+    void kill() {
+        if (started_) fx::runTool({"pulseaudio", "--kill"}, 20000);
+        started_ = false;
+    }
+
+private:
+    std::string runtime_;
+    bool started_ = false;
+};
+
+// Waits for `done` with a generous limit: the limit only tells a hang from slow progress.
+template <typename F> bool within(std::chrono::seconds limit, F done) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        std::this_thread::sleep_for(20ms);
+    }
+    return true;
+}
+
+} // namespace
+
+TEST(SoundServerOutput, ATrackStillEndsWhenTheServerGoesAway) {
+    if (!fx::toolAvailable("pulseaudio")) GTEST_SKIP() << "pulseaudio is not installed";
+    fx::TestDir dir;
+    PrivateServer server(dir);
+    ASSERT_TRUE(server.started());
+    const auto wav = dir.file("tone.wav");
+    ASSERT_TRUE(fx::writeWav(wav, fx::sine(440, 2.0, 44100, 2), 44100, 2));
+
+    ASSERT_TRUE(BASS_Init(-1, 44100, 0, nullptr, nullptr));
+    const HSTREAM stream = BASS_StreamCreateFile(FALSE, wav.c_str(), 0, 0, 0);
+    ASSERT_NE(stream, 0u);
+    const QWORD length = BASS_StreamGetLength(stream);
+    ASSERT_TRUE(BASS_StreamPlay(stream, FALSE, 0));
+    // The server asks for sound, so the track moves.
+    EXPECT_TRUE(within(10s, [&] { return BASS_ChannelGetPosition(stream) >= length / 4; }));
+
+    server.kill();
+    EXPECT_TRUE(within(20s, [&] { return BASS_ChannelIsActive(stream) == BASS_ACTIVE_STOPPED; }))
+        << "the track stood still at byte " << BASS_ChannelGetPosition(stream) << " of " << length;
+    EXPECT_EQ(BASS_ChannelGetPosition(stream), length);
+
+    // The next track plays on, silently.
+    const HSTREAM next = BASS_StreamCreateFile(FALSE, wav.c_str(), 0, 0, 0);
+    ASSERT_NE(next, 0u);
+    ASSERT_TRUE(BASS_StreamPlay(next, FALSE, 0));
+    EXPECT_TRUE(within(10s, [&] { return BASS_ChannelGetPosition(next) >= length / 4; }));
+    EXPECT_TRUE(BASS_Free());
+}

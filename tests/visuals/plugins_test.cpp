@@ -90,8 +90,10 @@ TEST_F(ShippedPlugins, AllThreeAreFoundByName) {
 TEST_F(ShippedPlugins, PicturesAreVariedFollowTheMusicAndStayInside) {
     // Drums and a chord: bass beats, mids and noise.
     const auto wav = dir_.file("music.wav");
-    auto music = fx::chord({110.0, 277.0, 330.0, 1760.0}, 4.0, 44100, 2, 0.15);
-    const auto hiss = fx::noise(4.0, 44100, 2, 0.1);
+    // Long enough to last through every drawing below in a sanitizer build, where the large frames are slow.
+    constexpr double kSeconds = 30.0;
+    auto music = fx::chord({110.0, 277.0, 330.0, 1760.0}, kSeconds, 44100, 2, 0.15);
+    const auto hiss = fx::noise(kSeconds, 44100, 2, 0.1);
     for (std::size_t i = 0; i < music.size(); ++i) {
         const double t = static_cast<double>(i / 2) / 44100.0;
         const double beat = std::fmod(t, 0.25) < 0.06 ? 1.0 : 0.3;

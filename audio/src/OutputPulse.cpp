@@ -54,8 +54,8 @@ public:
             pa_threaded_mainloop_wait(loop_);
         }
         const auto rate = static_cast<std::uint32_t>(mixer_.rate());
-        const pa_sample_spec spec{PA_SAMPLE_S16NE, rate, 2};
-        stream_ = pa_stream_new(context_, "Calvoran Player", &spec, nullptr);
+        const pa_sample_spec format{PA_SAMPLE_S16NE, rate, 2};
+        stream_ = pa_stream_new(context_, "Calvoran Player", &format, nullptr);
         if (!stream_) return false;
         const auto scaled = [rate](std::uint32_t frames) {
             return static_cast<std::uint32_t>(std::uint64_t{frames} * rate / 44100) * kFrameBytes;

@@ -15,7 +15,7 @@ export QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy
     --benchmark_out="$work/frames.json" --benchmark_out_format=json >/dev/null || exit 1
 
 "$exe" --make-mp3 "$work/music.mp3" || { echo "visuals: cannot make the MP3 (lame missing?)"; exit 1; }
-seconds=${VISUALS_BENCH_SECONDS:-8}
+seconds=${VISUALS_BENCH_SECONDS:-15}
 here=$(cd "$(dirname "$0")" && pwd)
 if command -v xvfb-run >/dev/null && command -v xdotool >/dev/null && [ -x "$build/bin/calvoran" ]; then
     echo "player" >"$work/kind.txt"

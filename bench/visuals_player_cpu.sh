@@ -38,8 +38,10 @@ if [ "$mode" = vslab ]; then
 fi
 xdotool mousemove 1200 780
 sleep 2
-ticks() { awk '{print $14 + $15}' "/proc/$pid/stat"; }
-before=$(ticks)
+# Run time of every thread in nanoseconds: the clock ticks of /proc/<pid>/stat (10 ms) are too coarse
+# for a player that uses a few milliseconds a second.
+runtime() { cat /proc/"$pid"/task/*/schedstat 2>/dev/null | awk '{n += $1} END {printf "%.0f\n", n}'; }
+before=$(runtime)
 sleep "$seconds"
-after=$(ticks)
-awk -v a="$after" -v b="$before" -v hz="$(getconf CLK_TCK)" 'BEGIN{printf "%.3f\n", (a - b) / hz}'
+after=$(runtime)
+awk -v a="$after" -v b="$before" 'BEGIN{printf "%.4f\n", (a - b) / 1e9}'

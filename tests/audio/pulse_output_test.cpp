@@ -1,17 +1,15 @@
 // A track played through a sound server that goes away mid-track still ends, and the next can start.
-#include "Fixtures.h"
-#include "TestDir.h"
-#include "bass.h"
+#include "core_support.h"
 
 #include <chrono>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <string>
 #include <sys/stat.h>
-#include <thread>
 
 namespace fx = calvoran::fixtures;
 using namespace std::chrono_literals;
+using calvoran::audio::test::waitFor;
 
 namespace {
 
@@ -44,16 +42,6 @@ private:
     bool started_ = false;
 };
 
-// Waits for `done` with a generous limit: the limit only tells a hang from slow progress.
-template <typename F> bool within(std::chrono::seconds limit, F done) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        std::this_thread::sleep_for(20ms);
-    }
-    return true;
-}
-
 } // namespace
 
 TEST(SoundServerOutput, ATrackStillEndsWhenTheServerGoesAway) {
@@ -70,10 +58,10 @@ TEST(SoundServerOutput, ATrackStillEndsWhenTheServerGoesAway) {
     const QWORD length = BASS_StreamGetLength(stream);
     ASSERT_TRUE(BASS_StreamPlay(stream, FALSE, 0));
     // The server asks for sound, so the track moves.
-    EXPECT_TRUE(within(10s, [&] { return BASS_ChannelGetPosition(stream) >= length / 4; }));
+    EXPECT_TRUE(waitFor([&] { return BASS_ChannelGetPosition(stream) >= length / 4; }, 10s));
 
     server.kill();
-    EXPECT_TRUE(within(20s, [&] { return BASS_ChannelIsActive(stream) == BASS_ACTIVE_STOPPED; }))
+    EXPECT_TRUE(waitFor([&] { return BASS_ChannelIsActive(stream) == BASS_ACTIVE_STOPPED; }, 20s))
         << "the track stood still at byte " << BASS_ChannelGetPosition(stream) << " of " << length;
     EXPECT_EQ(BASS_ChannelGetPosition(stream), length);
 
@@ -81,6 +69,6 @@ TEST(SoundServerOutput, ATrackStillEndsWhenTheServerGoesAway) {
     const HSTREAM next = BASS_StreamCreateFile(FALSE, wav.c_str(), 0, 0, 0);
     ASSERT_NE(next, 0u);
     ASSERT_TRUE(BASS_StreamPlay(next, FALSE, 0));
-    EXPECT_TRUE(within(10s, [&] { return BASS_ChannelGetPosition(next) >= length / 4; }));
+    EXPECT_TRUE(waitFor([&] { return BASS_ChannelGetPosition(next) >= length / 4; }, 10s));
     EXPECT_TRUE(BASS_Free());
 }

@@ -29,9 +29,10 @@ thread_local int t_error = BASS_OK;
 constexpr QWORD kBadQword = ~QWORD{0};
 constexpr DWORD kBadDword = ~DWORD{0};
 // How far decoding runs ahead of the mixer, and how often the update thread tops it up: effects and
-// volume apply at mix time, so only a speed change waits for what is queued. The margin covers a busy
-// machine; it grows for good once the mixer found a ring empty.
-constexpr double kAheadSeconds = 0.2;
+// volume apply at mix time, so only a speed change waits for what is queued. The sound server output takes
+// up to 400 ms at once (when it starts) and 200 ms after that; the margin covers a busy machine and grows
+// for good once the mixer found a ring empty.
+constexpr double kAheadSeconds = 0.5;
 constexpr auto kUpdatePeriod = std::chrono::milliseconds(80);
 constexpr double kLevelSeconds = 0.02;
 
@@ -209,6 +210,7 @@ bool startPlaying(DWORD handle, const Found &found, bool restart) {
         l.output->start();
         l.outputRunning = true;
     }
+    l.output->rewrite();
     l.wake.notify_all(); // the update thread naps longer while nothing plays
     return ok(true);
 }
@@ -230,6 +232,7 @@ bool freeChannel(DWORD handle, Channel::Kind kind) {
     if (it == l.channels.end() || it->second.channel->kind() != kind) return fail(BASS_ERROR_HANDLE, false);
     keep = it->second.channel;
     l.mixer->remove(keep.get());
+    l.output->rewrite();
     l.channels.erase(it);
     return ok(true);
 }
@@ -313,6 +316,12 @@ bool withChannelFx(DWORD handle, const std::function<void(FxChain &)> &fn) {
 
 void setError(int code) {
     t_error = code;
+}
+
+void soundChanged() {
+    Library &l = lib();
+    std::lock_guard guard(l.lock);
+    if (l.output) l.output->rewrite();
 }
 
 DWORD registerStream(std::unique_ptr<Decoder> decoder, DWORD flags) {
@@ -413,6 +422,8 @@ BOOL BASS_Stop(void) try {
         l.output->stop();
         l.outputRunning = false;
         l.stoppedNs = nowNs();
+        // What the output dropped unheard plays when it starts again.
+        l.mixer->takeBackUnheard(l.stoppedNs);
     }
     return ok(TRUE);
 } catch (...) {
@@ -425,6 +436,7 @@ BOOL BASS_SetVolume(DWORD volume) try {
     if (!l.initialised) return fail(BASS_ERROR_INIT, FALSE);
     if (volume > 100) return fail(BASS_ERROR_ILLPARAM, FALSE);
     l.mixer->setMasterVolume(static_cast<float>(volume) / 100.0f);
+    l.output->rewrite();
     return ok(TRUE);
 } catch (...) {
     return fail(exceptionCode(), FALSE);
@@ -555,7 +567,10 @@ BOOL BASS_ChannelSetPosition(DWORD handle, QWORD pos) try {
     if (channel.lengthFrames() != Decoder::kUnknownLength && frame > channel.lengthFrames())
         return fail(BASS_ERROR_POSITION, FALSE);
     if (!channel.seek(frame)) return fail(BASS_ERROR_POSITION, FALSE);
-    if (found->playing) channel.fill(aheadFrames(found->rate));
+    if (found->playing) {
+        channel.fill(aheadFrames(found->rate));
+        soundChanged();
+    }
     return ok(TRUE);
 } catch (...) {
     return fail(exceptionCode(), FALSE);
@@ -630,6 +645,7 @@ BOOL BASS_ChannelSetAttributes(DWORD handle, int freq, int volume, int pan) try 
     if (freq != -1 && !channel.decodeOnly()) channel.setFrequency(freq);
     if (volume != -1) channel.setVolume(volume);
     channel.setPan(pan);
+    if (found->playing) soundChanged();
     return ok(TRUE);
 } catch (...) {
     return fail(exceptionCode(), FALSE);

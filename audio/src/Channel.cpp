@@ -103,7 +103,7 @@ bool Channel::seek(std::uint64_t frame) {
 
 void Channel::pushStereo(const float *stereo, std::size_t frames) {
     std::lock_guard outLock(outMutex_);
-    const std::size_t free = kRingFrames - static_cast<std::size_t>(writeTotal_ - readTotal_);
+    const std::size_t free = kAheadFrames - static_cast<std::size_t>(writeTotal_ - readTotal_);
     frames = std::min(frames, free);
     for (std::size_t i = 0; i < frames; ++i) {
         const std::size_t at = static_cast<std::size_t>((writeTotal_ + i) % kRingFrames);
@@ -116,7 +116,7 @@ void Channel::pushStereo(const float *stereo, std::size_t frames) {
 void Channel::fill(std::size_t targetFrames) {
     std::lock_guard decodeLock(decodeMutex_);
     if (decodeOnly_) return;
-    targetFrames = std::min(targetFrames, kRingFrames / 2);
+    targetFrames = std::min(targetFrames, kAheadFrames);
     while (!decodeEnded_.load()) {
         std::size_t queued;
         {
@@ -142,7 +142,7 @@ void Channel::fill(std::size_t targetFrames) {
                 break;
             }
         }
-        const std::size_t room = std::min(kRingFrames - queued, kResampledFrames);
+        const std::size_t room = std::min(kAheadFrames - queued, kResampledFrames);
         const auto maxIn = std::min<std::size_t>(
             kChunkFrames, static_cast<std::size_t>(static_cast<double>(room > 64 ? room - 64 : 0) / ratio_));
         if (maxIn == 0) break;
@@ -183,8 +183,7 @@ void Channel::fill(std::size_t targetFrames) {
     }
 }
 
-void Channel::mixInto(float *out, std::size_t frames, std::int64_t audibleNs, int outputRate) {
-    (void)outputRate;
+void Channel::mixInto(float *out, std::size_t frames, std::uint64_t outFrame, std::int64_t audibleNs) {
     const int pan = pan_.load(std::memory_order_relaxed);
     const float volume = static_cast<float>(volume_.load(std::memory_order_relaxed)) / 100.0f;
     const float left = volume * (pan > 0 ? static_cast<float>(100 - pan) / 100.0f : 1.0f);
@@ -210,10 +209,63 @@ void Channel::mixInto(float *out, std::size_t frames, std::int64_t audibleNs, in
         done += piece;
     }
     if (n < frames && !ringEnded_) starved_.store(true, std::memory_order_relaxed);
-    heard_[heardNext_] = Heard{audibleNs, readTotal_, n};
+    heard_[heardNext_] = Heard{audibleNs, readTotal_, n, outFrame};
     heardNext_ = (heardNext_ + 1) % kHeardEntries;
     heardCount_ = std::min(heardCount_ + 1, kHeardEntries);
     readTotal_ += n;
+}
+
+std::uint64_t Channel::keptFromLocked() const {
+    return std::max(heardBase_, readTotal_ > kKeptFrames ? readTotal_ - kKeptFrames : 0);
+}
+
+std::uint64_t Channel::earliestRewindFrame() const {
+    std::lock_guard outLock(outMutex_);
+    const std::uint64_t kept = keptFromLocked();
+    std::uint64_t earliest = 0;
+    for (std::size_t k = 1; k <= heardCount_; ++k) {
+        const Heard &e = heard_[(heardNext_ + kHeardEntries - k) % kHeardEntries];
+        if (e.start + e.taken <= kept) return e.outFrame + e.taken;
+        if (e.start < kept) return e.outFrame + (kept - e.start);
+        earliest = e.outFrame;
+    }
+    // Every entry since the last seek is still here: before them the channel gave nothing.
+    return heardCount_ == kHeardEntries ? earliest : 0;
+}
+
+void Channel::rewindToIndexLocked(std::uint64_t index) {
+    index = std::max(index, keptFromLocked());
+    while (heardCount_ > 0 && readTotal_ > index) {
+        Heard &e = heard_[(heardNext_ + kHeardEntries - 1) % kHeardEntries];
+        if (e.start >= index) {
+            readTotal_ = e.start;
+            heardNext_ = (heardNext_ + kHeardEntries - 1) % kHeardEntries;
+            --heardCount_;
+            continue;
+        }
+        e.taken = std::min(e.taken, index - e.start);
+        readTotal_ = e.start + e.taken;
+        break;
+    }
+}
+
+void Channel::rewind(std::uint64_t outFrame) {
+    std::lock_guard outLock(outMutex_);
+    std::uint64_t index = readTotal_;
+    for (std::size_t k = 1; k <= heardCount_; ++k) {
+        const Heard &e = heard_[(heardNext_ + kHeardEntries - k) % kHeardEntries];
+        if (e.outFrame < outFrame) {
+            index = e.start + std::min(e.taken, outFrame - e.outFrame);
+            break;
+        }
+        index = e.start;
+    }
+    rewindToIndexLocked(index);
+}
+
+void Channel::takeBackUnheard(std::int64_t nowNs, int outputRate) {
+    std::lock_guard outLock(outMutex_);
+    rewindToIndexLocked(heardIndexLocked(nowNs, outputRate));
 }
 
 std::size_t Channel::queuedFrames() const {

@@ -58,8 +58,16 @@ public:
     bool takeStarved() { return starved_.exchange(false) && !inputWaiting_.load(); }
 
     // Mixer thread: adds up to `frames` queued stereo frames into `out`, with effects, pan and volume, and
-    // records that they become audible at `audibleNs`. Never blocks for long and never allocates.
-    void mixInto(float *out, std::size_t frames, std::int64_t audibleNs, int outputRate);
+    // records that they are the mixer's output frames from `outFrame` on, audible at `audibleNs`. Never
+    // blocks for long and never allocates.
+    void mixInto(float *out, std::size_t frames, std::uint64_t outFrame, std::int64_t audibleNs);
+    // The earliest output frame rewind() can go back to: mixed frames are kept for a while after mixing.
+    std::uint64_t earliestRewindFrame() const;
+    // Takes back every frame mixed at output frame `outFrame` or later, so the next mixInto hands them out
+    // again (through the effects as they are then); never further back than earliestRewindFrame().
+    void rewind(std::uint64_t outFrame);
+    // Takes back what has not been heard by `nowNs`, so playing on after the output stopped goes on there.
+    void takeBackUnheard(std::int64_t nowNs, int outputRate);
 
     // The channel output frame heard at time `nowNs`.
     std::uint64_t heardIndex(std::int64_t nowNs, int outputRate) const;
@@ -85,18 +93,25 @@ private:
         std::int64_t audibleNs;
         std::uint64_t start;
         std::uint64_t taken;
+        std::uint64_t outFrame;
     };
-    static constexpr std::size_t kRingFrames = 32768;
-    static constexpr std::size_t kHistoryFrames = 16384;
+    // Decoded frames stay in the ring for kKeptFrames after mixing, so a mix can be redone; decoding runs
+    // at most kAheadFrames ahead of the mixer.
+    static constexpr std::size_t kRingFrames = 131072;
+    static constexpr std::size_t kKeptFrames = 49152;
+    static constexpr std::size_t kAheadFrames = kRingFrames - kKeptFrames;
+    static constexpr std::size_t kHistoryFrames = 65536;
     static constexpr std::size_t kChunkFrames = 256;
     static constexpr std::size_t kScratchFrames = 1024;
-    static constexpr std::size_t kHeardEntries = 16;
+    static constexpr std::size_t kHeardEntries = 64;
     static constexpr std::size_t kCheckpoints = 8;
 
     double currentRatio() const; // output frames per source frame
     void pushStereo(const float *stereo, std::size_t frames);
     void addCheckpointLocked(std::uint64_t outIndex, std::uint64_t srcFrame, double srcPerOut);
     std::uint64_t heardIndexLocked(std::int64_t nowNs, int outputRate) const;
+    std::uint64_t keptFromLocked() const;
+    void rewindToIndexLocked(std::uint64_t index);
 
     const Kind kind_;
     const bool decodeOnly_;

@@ -12,6 +12,9 @@ namespace calvoran::audio {
 // BASS_ERROR_HANDLE), when there is no such channel.
 bool withChannelFx(DWORD handle, const std::function<void(FxChain &)> &fn);
 
+// Something that changes the sound was done: what is queued for the device is mixed again.
+void soundChanged();
+
 // Sets the calling thread's error code, as BASS_ErrorGetCode reports it.
 void setError(int code);
 

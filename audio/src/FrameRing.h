@@ -28,6 +28,11 @@ public:
         stamp_.store(stampNs, std::memory_order_release);
     }
 
+    // Writer thread only: forgets the newest `frames` frames, which are about to be written again.
+    void rewind(std::size_t frames) {
+        const std::uint64_t total = total_.load(std::memory_order_relaxed);
+        total_.store(total - std::min<std::uint64_t>(frames, total), std::memory_order_release);
+    }
     // The newest `frames` frames (at most half the ring) as floats -1..1, oldest first; silence where
     // nothing was written yet. Returns false, and writes silence, when nothing arrived since `freshAfterNs`.
     bool latest(float *stereo, std::size_t frames, std::int64_t freshAfterNs) const {

@@ -42,11 +42,32 @@ void Mixer::render(std::int16_t *out, std::size_t frames, std::int64_t audibleNs
         std::fill(mix_.begin(), mix_.begin() + static_cast<std::ptrdiff_t>(2 * n), 0.0f);
         const auto at = audibleNs + static_cast<std::int64_t>(static_cast<double>(done) * 1e9 / rate_);
         for (Channel *channel : channels_)
-            channel->mixInto(mix_.data(), n, at, rate_);
+            channel->mixInto(mix_.data(), n, rendered_, at);
         floatToInt16(mix_.data(), out + 2 * done, 2 * n, master);
         loopbackRing().write(out + 2 * done, n, at); // lock-free: recording's "Player output" input
         done += n;
+        rendered_ += n;
     }
+}
+
+std::size_t Mixer::rewind(std::size_t frames) {
+    std::lock_guard lock(mutex_);
+    std::uint64_t to = rendered_ - std::min<std::uint64_t>(frames, rendered_);
+    for (const Channel *channel : channels_)
+        to = std::max(to, channel->earliestRewindFrame());
+    if (to >= rendered_) return 0;
+    for (Channel *channel : channels_)
+        channel->rewind(to);
+    const auto back = static_cast<std::size_t>(rendered_ - to);
+    loopbackRing().rewind(back);
+    rendered_ = to;
+    return back;
+}
+
+void Mixer::takeBackUnheard(std::int64_t nowNs) {
+    std::lock_guard lock(mutex_);
+    for (Channel *channel : channels_)
+        channel->takeBackUnheard(nowNs, rate_);
 }
 
 } // namespace calvoran::audio

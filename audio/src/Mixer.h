@@ -21,6 +21,11 @@ public:
 
     // Device thread: `audibleNs` is when the first frame will be heard.
     void render(std::int16_t *out, std::size_t frames, std::int64_t audibleNs);
+    // Device thread: takes back the last `frames` rendered frames, or as many as every channel still holds,
+    // so that they can be rendered again as things now are; returns how many.
+    std::size_t rewind(std::size_t frames);
+    // Every channel takes back what has not been heard by `nowNs` (the output stopped and dropped it).
+    void takeBackUnheard(std::int64_t nowNs);
 
 private:
     static constexpr std::size_t kMaxChunk = 4096;
@@ -28,6 +33,7 @@ private:
     std::mutex mutex_;
     std::vector<Channel *> channels_;
     std::vector<float> mix_;
+    std::uint64_t rendered_ = 0; // output frames rendered; guarded by mutex_
     std::atomic<float> master_{1.0f};
 };
 

@@ -11,6 +11,10 @@ public:
     virtual ~Output() = default;
     virtual void start() = 0;
     virtual void stop() = 0;
+    // Any thread, never waits: something that changes the sound (an effect, volume, position, a channel
+    // started or freed) should be heard soon, so what is queued and not yet heard is mixed again. Outputs
+    // that queue little need not.
+    virtual void rewrite() {}
 };
 
 // Null with `error` set (BASS_ERROR_DEVICE) when SDL has no usable output.

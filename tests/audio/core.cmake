@@ -17,3 +17,5 @@ endforeach()
 target_include_directories(audio_core_api_test PRIVATE ${PROJECT_SOURCE_DIR}/audio/src)
 # Positions are judged against the wall clock: keep other tests off the two cores meanwhile.
 set_tests_properties(audio_core_playback_test PROPERTIES RUN_SERIAL TRUE)
+calvoran_test(audio_core_rewind_test SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/core_rewind_test.cpp LIBS bass)
+target_include_directories(audio_core_rewind_test PRIVATE ${PROJECT_SOURCE_DIR}/audio/src)

@@ -3,6 +3,7 @@
 #include "platform/Dialogs.h"
 
 #include <QCoreApplication>
+#include <QPointer>
 #include <QTimerEvent>
 #include <condition_variable>
 #include <exception>
@@ -64,44 +65,38 @@ TVrTimer::~TVrTimer() {
 }
 
 void TVrTimer::setEnabled(bool value) {
-    if (enabled_ == value)
-        return;
+    if (enabled_ == value) return;
     enabled_ = value;
-    if (enabled_)
-        UpdateTimer();
+    if (enabled_) UpdateTimer();
 }
 
 void TVrTimer::setInterval(unsigned ms) {
-    if (interval_ == ms)
-        return;
+    if (interval_ == ms) return;
     interval_ = ms;
-    if (enabled_)
-        UpdateTimer();
+    if (enabled_) UpdateTimer();
 }
 
 void TVrTimer::setTimerType(TTimerType type) {
-    if (type_ == type)
-        return;
+    if (type_ == type) return;
     StopTimer();
     type_ = type;
-    if (enabled_)
-        UpdateTimer();
+    if (enabled_) UpdateTimer();
 }
 
 void TVrTimer::setSyncEvent(bool value) {
+    if (syncEvent_ == value) return;
     syncEvent_ = value;
     if (shared_) {
         std::lock_guard lock(shared_->mutex);
         shared_->sync = value;
     }
+    if (type_ == TTimerType::ttThread) UpdateTimer();
 }
 
 void TVrTimer::setPriority(TThreadPriority priority) {
-    if (priority_ == priority)
-        return;
+    if (priority_ == priority) return;
     priority_ = priority;
-    if (enabled_ && type_ == TTimerType::ttThread)
-        UpdateTimer();
+    if (enabled_ && type_ == TTimerType::ttThread) UpdateTimer();
 }
 
 void TVrTimer::setOnTimer(std::function<void()> handler) {
@@ -117,12 +112,26 @@ void TVrTimer::UpdateTimer() {
         }
         if (interval_ != 0 && enabled_ && onTimer_) {
             systemTimerId_ = startTimer(static_cast<int>(interval_), Qt::PreciseTimer);
-            if (systemTimerId_ == 0)
-                throw std::runtime_error("No timer resources left.");
+            if (systemTimerId_ == 0) throw std::runtime_error("No timer resources left.");
         }
         return;
     }
 
+    if (syncTimerId_ != 0) {
+        killTimer(syncTimerId_);
+        syncTimerId_ = 0;
+    }
+    if (syncEvent_) {
+        // A worker of an earlier setting only mutes its ticks.
+        if (shared_) {
+            std::lock_guard lock(shared_->mutex);
+            shared_->suspended = true;
+            shared_->wake = true;
+            shared_->cv.notify_all();
+        }
+        armSyncTimer();
+        return;
+    }
     if (!shared_) {
         shared_ = std::make_shared<Shared>();
         shared_->timer = this;
@@ -141,13 +150,23 @@ void TVrTimer::UpdateTimer() {
     shared_->cv.notify_all();
 }
 
+void TVrTimer::armSyncTimer() {
+    if (interval_ != 0 && enabled_ && onTimer_ && syncTimerId_ == 0) {
+        syncTimerId_ = startTimer(static_cast<int>(interval_), Qt::PreciseTimer);
+        if (syncTimerId_ == 0) throw std::runtime_error("No timer resources left.");
+    }
+}
+
 void TVrTimer::StopTimer() {
     if (systemTimerId_ != 0) {
         killTimer(systemTimerId_);
         systemTimerId_ = 0;
     }
-    if (!shared_)
-        return;
+    if (syncTimerId_ != 0) {
+        killTimer(syncTimerId_);
+        syncTimerId_ = 0;
+    }
+    if (!shared_) return;
     {
         std::lock_guard lock(shared_->mutex);
         shared_->timer = nullptr;
@@ -156,21 +175,27 @@ void TVrTimer::StopTimer() {
         shared_->wake = true;
     }
     shared_->cv.notify_all();
-    if (shared_->thread.joinable())
-        shared_->thread.join();
+    if (shared_->thread.joinable()) shared_->thread.join();
     shared_.reset();
 }
 
 void TVrTimer::timerEvent(QTimerEvent *event) {
-    if (event->timerId() == systemTimerId_)
+    if (event->timerId() == systemTimerId_) {
         Tick();
-    else
+    } else if (event->timerId() == syncTimerId_) {
+        // The next interval starts after the tick, as when a worker waits for it.
+        killTimer(syncTimerId_);
+        syncTimerId_ = 0;
+        const QPointer<TVrTimer> alive(this);
+        Tick();
+        if (alive && type_ == TTimerType::ttThread && syncEvent_) armSyncTimer();
+    } else {
         QObject::timerEvent(event);
+    }
 }
 
 void TVrTimer::Tick() {
-    if (!enabled_ || !onTimer_)
-        return;
+    if (!enabled_ || !onTimer_) return;
     try {
         onTimer_();
     } catch (const std::exception &e) {
@@ -185,8 +210,7 @@ void TVrTimer::workerLoop(std::shared_ptr<Shared> s) {
     std::unique_lock lock(s->mutex);
     while (!s->stop) {
         s->cv.wait(lock, [&] { return s->stop || !s->suspended; });
-        if (s->stop)
-            break;
+        if (s->stop) break;
         if (s->nice != appliedNice) {
             // Best effort: raising priority needs privileges we usually do not have.
             setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), s->nice);
@@ -196,8 +220,7 @@ void TVrTimer::workerLoop(std::shared_ptr<Shared> s) {
         const auto interval = std::chrono::milliseconds(s->interval);
         if (s->cv.wait_for(lock, interval, [&] { return s->stop || s->wake || s->suspended; }))
             continue; // woken, not timed out: no tick
-        if (QCoreApplication::closingDown() || s->timer == nullptr)
-            continue;
+        if (QCoreApplication::closingDown() || s->timer == nullptr) continue;
         if (!s->sync) {
             TVrTimer *t = s->timer;
             lock.unlock();
@@ -207,8 +230,7 @@ void TVrTimer::workerLoop(std::shared_ptr<Shared> s) {
         }
         s->tickDone = false;
         QCoreApplication *app = QCoreApplication::instance();
-        if (!app)
-            continue;
+        if (!app) continue;
         QMetaObject::invokeMethod(
             app,
             [s] {
@@ -218,8 +240,7 @@ void TVrTimer::workerLoop(std::shared_ptr<Shared> s) {
                     t = s->timer;
                 }
                 // The timer lives on this (UI) thread, so it cannot be destroyed while Tick runs.
-                if (t)
-                    t->Tick();
+                if (t) t->Tick();
                 std::lock_guard inner(s->mutex);
                 s->tickDone = true;
                 s->cv.notify_all();

@@ -9,9 +9,11 @@ enum class TTimerType { ttThread, ttSystem };
 enum class TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
 
 // The player's timer: calls OnTimer every Interval ms, from a worker thread of its own (ttThread) or
-// from a window timer (ttSystem). With SyncEvent (the default) every tick runs on the UI thread and
-// the worker waits for it, so the period is the interval plus the tick's duration.
-// Disabling only mutes ticks; the mechanism keeps running until the timer is destroyed.
+// from a window timer (ttSystem). With SyncEvent (the default) every tick runs on the UI thread and the
+// next interval starts once it has run, so the period is the interval plus the tick's duration; the UI
+// thread then times the interval itself, since a worker that only waits and hands over would cost three
+// thread wake-ups a tick. Without SyncEvent the worker thread runs the ticks; disabling only mutes them,
+// and the worker keeps running until the timer is destroyed.
 class TVrTimer : public QObject {
     Q_OBJECT
 public:
@@ -42,6 +44,7 @@ private:
     void UpdateTimer();
     void StopTimer();
     void Tick();
+    void armSyncTimer();
     void workerLoop(std::shared_ptr<Shared> shared);
 
     bool enabled_ = true;
@@ -51,6 +54,7 @@ private:
     TThreadPriority priority_ = TThreadPriority::tpNormal;
     std::function<void()> onTimer_;
     int systemTimerId_ = 0;
+    int syncTimerId_ = 0; // thread kind with SyncEvent: one interval at a time, re-armed after each tick
     int threadsStarted_ = 0;
     std::shared_ptr<Shared> shared_;
 };

@@ -168,6 +168,8 @@ void TForm1::buildControls() {
     Look::setUpLevelBar(VrLevelBar2, true);
     VrLevelBar2->move(88, 6);
     VrLevelBar2->setToolTip(QStringLiteral("Right Level"));
+    VrLevelBar1->setPaintedByOwner(true);
+    VrLevelBar2->setPaintedByOwner(true);
 
     Label1 = new QLabel(QStringLiteral("0:0"), VrDisplay1);
     Label1->setGeometry(8, 28, 40, 12);
@@ -445,8 +447,14 @@ bool TForm1::ledAutoScroll() const {
 }
 
 void TForm1::setLevels(int left, int right) {
-    VrLevelBar1->setPosition(std::clamp(left, 0, kLevelMax));
-    VrLevelBar2->setPosition(std::clamp(right, 0, kLevelMax));
+    // A bar reaches the screen only when a tick lit or went out, and at once: no posted update.
+    const auto move = [](calvoran::TVrLevelBar *bar, int value) {
+        const int lit = bar->litCount();
+        bar->setPosition(std::clamp(value, 0, kLevelMax));
+        if (bar->litCount() != lit) bar->repaint();
+    };
+    move(VrLevelBar1, left);
+    move(VrLevelBar2, right);
 }
 
 void TForm1::setTimeText(const QString &text) {

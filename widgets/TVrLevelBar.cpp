@@ -88,7 +88,12 @@ void TVrLevelBar::setPosition(int value) {
     const int lit = litCount();
     position_ = value;
     // Levels arrive many times a second; most moves light the same ticks and change no pixel.
-    if (litCount() != lit) update();
+    if (litCount() != lit) {
+        if (paintedByOwner_)
+            invalidatePicture();
+        else
+            update();
+    }
     if (onChange_) onChange_();
     if (position_ == minValue_ && onMinValue_) onMinValue_();
     if (position_ == maxValue_ && onMaxValue_) onMaxValue_();

@@ -21,6 +21,9 @@ public:
     void setMaxValue(int value); // accepted only above MinValue
     int Position() const { return position_; }
     void setPosition(int value);
+    // The owner puts a change of lit ticks on screen itself (litCount() tells), with a repaint right away:
+    // a bar fed many times a second then posts no update that wakes the event loop again.
+    void setPaintedByOwner(bool value) { paintedByOwner_ = value; }
     int Percent1() const { return percent1_; }
     void setPercent1(int value);
     int Percent2() const { return percent2_; }
@@ -68,6 +71,7 @@ private:
     int minValue_ = 0;
     int maxValue_ = 100;
     int position_ = 0;
+    bool paintedByOwner_ = false;
     int percent1_ = 60;
     int percent2_ = 25;
     TVrPalette palettes_[3];

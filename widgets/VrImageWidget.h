@@ -30,6 +30,8 @@ public:
         QWidget::update();
     }
     using QWidget::update;
+    // The look changed, but the caller puts it on screen itself (a repaint of a region around it).
+    void invalidatePicture() { stale_ = true; }
 
 protected:
     // Paints over the background: Color, or the captured parent pixels.

@@ -487,6 +487,32 @@ TEST_F(MainWindowTest, ExitStopsEverythingAndSavesTheList) {
     EXPECT_TRUE(saved.contains("t1.wav"));
 }
 
+TEST_F(MainWindowTest, LevelBarsShowEachNewLevel) {
+    start({1.0});
+    TForm1 &main = *Form1;
+    main.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
+    const auto litPixels = [&main](calvoran::TVrLevelBar *bar) {
+        const QImage image =
+            main.grab(bar->geometry().translated(bar->parentWidget()->mapTo(&main, QPoint()))).toImage();
+        int lit = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                lit += qGreen(image.pixel(x, y)) > 160 ? 1 : 0;
+        return lit;
+    };
+    main.setLevels(0, 0);
+    const int quiet = litPixels(main.VrLevelBar1);
+    main.setLevels(128, 64);
+    const int loud = litPixels(main.VrLevelBar1);
+    const int half = litPixels(main.VrLevelBar2);
+    EXPECT_GT(loud, quiet);
+    EXPECT_GT(half, quiet);
+    EXPECT_LT(half, loud);
+    main.setLevels(0, 0);
+    EXPECT_EQ(litPixels(main.VrLevelBar1), quiet);
+}
+
 TEST_F(MainWindowTest, NothingIsPaintedWhileMinimised) {
     start({1.0});
     TForm1 &main = *Form1;

@@ -1,4 +1,5 @@
 // A track played through a sound server that goes away mid-track still ends, and the next can start.
+#include "bass_fx.h"
 #include "core_support.h"
 
 #include <chrono>
@@ -70,5 +71,38 @@ TEST(SoundServerOutput, ATrackStillEndsWhenTheServerGoesAway) {
     ASSERT_NE(next, 0u);
     ASSERT_TRUE(BASS_StreamPlay(next, FALSE, 0));
     EXPECT_TRUE(waitFor([&] { return BASS_ChannelGetPosition(next) >= length / 4; }, 10s));
+    EXPECT_TRUE(BASS_Free());
+}
+
+// The server holds 400 ms; a seek, a volume change and a swap switched on meanwhile must still move what is
+// heard at once, and the track must end whole.
+TEST(SoundServerOutput, ChangesWhilePlayingAreHeardAtOnceAndTheTrackEndsWhole) {
+    if (!fx::toolAvailable("pulseaudio")) GTEST_SKIP() << "pulseaudio is not installed";
+    fx::TestDir dir;
+    PrivateServer server(dir);
+    ASSERT_TRUE(server.started());
+    const auto wav = dir.file("tone.wav");
+    ASSERT_TRUE(fx::writeWav(wav, fx::sine(440, 3.0, 44100, 2), 44100, 2));
+
+    ASSERT_TRUE(BASS_Init(-1, 44100, 0, nullptr, nullptr));
+    const HSTREAM stream = BASS_StreamCreateFile(FALSE, wav.c_str(), 0, 0, 0);
+    ASSERT_NE(stream, 0u);
+    const QWORD length = BASS_StreamGetLength(stream);
+    ASSERT_TRUE(BASS_StreamPlay(stream, FALSE, 0));
+    ASSERT_TRUE(waitFor([&] { return BASS_ChannelGetPosition(stream) >= length / 10; }, 10s));
+
+    // Back to the start: what was queued from the old place is written over, so the heard position is
+    // near the new place at once rather than 400 ms of old sound later.
+    const QWORD tenth = length / 10 / 4 * 4;
+    ASSERT_TRUE(BASS_ChannelSetPosition(stream, tenth));
+    const QWORD after = BASS_ChannelGetPosition(stream);
+    EXPECT_GE(after + 4 * 44100 / 20, tenth); // within 50 ms before (what is still heard from before)
+    EXPECT_LT(after, tenth + length / 10);
+    EXPECT_TRUE(BASS_ChannelSetAttributes(stream, -1, 40, -30));
+    EXPECT_TRUE(BASS_FX_DSP_Set(stream, BASS_FX_DSP_SWAP, 1));
+    EXPECT_TRUE(BASS_SetVolume(80));
+
+    EXPECT_TRUE(waitFor([&] { return BASS_ChannelIsActive(stream) == BASS_ACTIVE_STOPPED; }, 20s));
+    EXPECT_EQ(BASS_ChannelGetPosition(stream), length);
     EXPECT_TRUE(BASS_Free());
 }

@@ -17,6 +17,8 @@ PACKAGES=(
   ca-certificates
   # tests: framework, display, reference decoders and encoders, tag tools
   libgtest-dev libgmock-dev libbenchmark-dev
+  # the start-up benchmark watches for the first painted pixels itself
+  libxcb1-dev
   xvfb xauth xdotool x11-utils imagemagick
   # a private sound server with a null sink for the sound-server output test
   pulseaudio

@@ -26,6 +26,7 @@ constexpr std::uint32_t kRequestFrames = 8820;
 constexpr std::uint32_t kFrameBytes = 4; // 16-bit stereo
 constexpr std::int64_t kRewriteGuardNs = 20'000'000;
 constexpr std::int64_t kDriftLimitNs = 30'000'000;
+constexpr std::int64_t kSettleNs = 1'500'000'000;
 // The old sound fades into the new over this many frames where it is written over, so there is no click.
 constexpr std::size_t kFadeFrames = 256;
 
@@ -111,6 +112,7 @@ public:
         playing_ = true;
         if (fallback_) return fallback_->start();
         if (pa_operation *op = pa_stream_cork(stream_, 0, nullptr, nullptr)) pa_operation_unref(op);
+        jumpNs_ = nowNs();
         topUp();
     }
 
@@ -156,14 +158,16 @@ private:
     }
 
     // When what is queued will have been heard: our own count of what was written, kept in step with the
-    // server's clock by its reports. A report far from the count is one of the client library's estimates
-    // around a start or a rewrite, not drift, and is left out.
+    // server's clock by its reports. Around a start or a rewrite the client library's estimate can be off
+    // by the whole buffer until the server's next report, so there a report far from the count is left out;
+    // a difference that lasts (a sink that was suspended, say) is taken over after a while.
     std::int64_t queuedEndNs(std::int64_t now) {
         pa_usec_t latency = 0;
         int negative = 0;
         if (writeEndNs_ > now && pa_stream_get_latency(stream_, &latency, &negative) == 0 && !negative) {
             const std::int64_t reported = now + static_cast<std::int64_t>(latency) * 1000;
-            if (std::abs(reported - writeEndNs_) < kDriftLimitNs) writeEndNs_ = reported;
+            if (std::abs(reported - writeEndNs_) < kDriftLimitNs || now - jumpNs_ > kSettleNs)
+                writeEndNs_ = reported;
         }
         return std::max(writeEndNs_, now);
     }
@@ -232,6 +236,7 @@ private:
         wanted = std::min({wanted, bufferBytes_ / kFrameBytes, static_cast<std::size_t>(sentTotal_)});
         const std::size_t back = mixer_.rewind(wanted);
         if (back == 0) return;
+        jumpNs_ = now;
         const std::int64_t startNs = writeEndNs_ - static_cast<std::int64_t>(back) * 1000000000LL / rate;
         sentTotal_ -= back;
         const std::uint64_t oldFrom = sentTotal_;
@@ -285,6 +290,7 @@ private:
     pa_time_event *topUpEvent_ = nullptr;
     // Guarded by the loop's lock.
     std::int64_t writeEndNs_ = 0; // when the end of what was written will be heard
+    std::int64_t jumpNs_ = 0;     // the last start or rewrite
     std::vector<std::int16_t> sent_;
     std::uint64_t sentTotal_ = 0;
     bool opened_ = false;

@@ -4,7 +4,9 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <memory>
 #include <string>
 #include <sys/stat.h>
 
@@ -45,50 +47,58 @@ private:
 
 } // namespace
 
-TEST(SoundServerOutput, ATrackStillEndsWhenTheServerGoesAway) {
-    if (!fx::toolAvailable("pulseaudio")) GTEST_SKIP() << "pulseaudio is not installed";
-    fx::TestDir dir;
-    PrivateServer server(dir);
-    ASSERT_TRUE(server.started());
-    const auto wav = dir.file("tone.wav");
-    ASSERT_TRUE(fx::writeWav(wav, fx::sine(440, 2.0, 44100, 2), 44100, 2));
+// Each test plays a tone through a private server of its own.
+class SoundServerOutput : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!fx::toolAvailable("pulseaudio")) GTEST_SKIP() << "pulseaudio is not installed";
+        server_ = std::make_unique<PrivateServer>(dir_);
+        ASSERT_TRUE(server_->started());
+    }
+    // A test that stopped half-way leaves the library to the next one freed (a second free does nothing).
+    void TearDown() override { BASS_Free(); }
+    // Starts the library and a tone of `seconds` playing; 0 when either fails.
+    HSTREAM playTone(double seconds) {
+        if (!fx::writeWav(wav_, fx::sine(440, seconds, 44100, 2), 44100, 2) ||
+            !BASS_Init(-1, 44100, 0, nullptr, nullptr))
+            return 0;
+        return playAgain();
+    }
+    HSTREAM playAgain() {
+        const HSTREAM stream = BASS_StreamCreateFile(FALSE, wav_.c_str(), 0, 0, 0);
+        return stream != 0 && BASS_StreamPlay(stream, FALSE, 0) ? stream : 0;
+    }
 
-    ASSERT_TRUE(BASS_Init(-1, 44100, 0, nullptr, nullptr));
-    const HSTREAM stream = BASS_StreamCreateFile(FALSE, wav.c_str(), 0, 0, 0);
+    fx::TestDir dir_;
+    std::unique_ptr<PrivateServer> server_;
+    const std::filesystem::path wav_ = dir_.file("tone.wav");
+};
+
+TEST_F(SoundServerOutput, ATrackStillEndsWhenTheServerGoesAway) {
+    const HSTREAM stream = playTone(2.0);
     ASSERT_NE(stream, 0u);
     const QWORD length = BASS_StreamGetLength(stream);
-    ASSERT_TRUE(BASS_StreamPlay(stream, FALSE, 0));
     // The server asks for sound, so the track moves.
     EXPECT_TRUE(waitFor([&] { return BASS_ChannelGetPosition(stream) >= length / 4; }, 10s));
 
-    server.kill();
+    server_->kill();
     EXPECT_TRUE(waitFor([&] { return BASS_ChannelIsActive(stream) == BASS_ACTIVE_STOPPED; }, 20s))
         << "the track stood still at byte " << BASS_ChannelGetPosition(stream) << " of " << length;
     EXPECT_EQ(BASS_ChannelGetPosition(stream), length);
 
     // The next track plays on, silently.
-    const HSTREAM next = BASS_StreamCreateFile(FALSE, wav.c_str(), 0, 0, 0);
+    const HSTREAM next = playAgain();
     ASSERT_NE(next, 0u);
-    ASSERT_TRUE(BASS_StreamPlay(next, FALSE, 0));
     EXPECT_TRUE(waitFor([&] { return BASS_ChannelGetPosition(next) >= length / 4; }, 10s));
     EXPECT_TRUE(BASS_Free());
 }
 
 // The server holds 400 ms; a seek, a volume change and a swap switched on meanwhile must still move what is
 // heard at once, and the track must end whole.
-TEST(SoundServerOutput, ChangesWhilePlayingAreHeardAtOnceAndTheTrackEndsWhole) {
-    if (!fx::toolAvailable("pulseaudio")) GTEST_SKIP() << "pulseaudio is not installed";
-    fx::TestDir dir;
-    PrivateServer server(dir);
-    ASSERT_TRUE(server.started());
-    const auto wav = dir.file("tone.wav");
-    ASSERT_TRUE(fx::writeWav(wav, fx::sine(440, 3.0, 44100, 2), 44100, 2));
-
-    ASSERT_TRUE(BASS_Init(-1, 44100, 0, nullptr, nullptr));
-    const HSTREAM stream = BASS_StreamCreateFile(FALSE, wav.c_str(), 0, 0, 0);
+TEST_F(SoundServerOutput, ChangesWhilePlayingAreHeardAtOnceAndTheTrackEndsWhole) {
+    const HSTREAM stream = playTone(3.0);
     ASSERT_NE(stream, 0u);
     const QWORD length = BASS_StreamGetLength(stream);
-    ASSERT_TRUE(BASS_StreamPlay(stream, FALSE, 0));
     ASSERT_TRUE(waitFor([&] { return BASS_ChannelGetPosition(stream) >= length / 10; }, 10s));
 
     // Back to the start: what was queued from the old place is written over, so the heard position is

@@ -201,7 +201,8 @@ private:
             frames -= n;
         }
         writeEndNs_ = end;
-        const std::int64_t lowNs = std::max<std::int64_t>(0, end - now - bufferNs / 2);
+        // Never sooner than 10 ms: a server that refuses writes must not make this thread spin.
+        const std::int64_t lowNs = std::max<std::int64_t>(10'000'000, end - now - bufferNs / 2);
         pa_context_rttime_restart(context_, topUpEvent_,
                                   pa_rtclock_now() + static_cast<pa_usec_t>(lowNs / 1000));
     }
@@ -258,8 +259,7 @@ private:
             done += frames;
         }
         if (done < back) {
-            // The server refused part of it; the rest of what was queued before is still there, but its
-            // sound was taken back from the channels: leave the end where the written part ends.
+            // The server refused the rest (the stream is failing): what is queued ends where the write did.
             writeEndNs_ = startNs + static_cast<std::int64_t>(done) * 1000000000LL / rate;
         }
     }

@@ -206,11 +206,14 @@ bool startPlaying(DWORD handle, const Found &found, bool restart) {
         it->second.playing = true;
         l.mixer->add(it->second.channel.get());
     }
+    // A starting output mixes its whole buffer with this channel in it; a running one mixes again what it
+    // has queued, so the channel is heard at once.
     if (!l.outputRunning) {
         l.output->start();
         l.outputRunning = true;
+    } else {
+        l.output->rewrite();
     }
-    l.output->rewrite();
     l.wake.notify_all(); // the update thread naps longer while nothing plays
     return ok(true);
 }

@@ -447,14 +447,17 @@ bool TForm1::ledAutoScroll() const {
 }
 
 void TForm1::setLevels(int left, int right) {
-    // A bar reaches the screen only when a tick lit or went out, and at once: no posted update.
-    const auto move = [](calvoran::TVrLevelBar *bar, int value) {
+    // A bar reaches the screen only when a tick lit or went out, and at once: no posted update. Both bars
+    // go out in one paint, so one flush to the display server.
+    QRegion changed;
+    const auto move = [&changed](calvoran::TVrLevelBar *bar, int value) {
         const int lit = bar->litCount();
         bar->setPosition(std::clamp(value, 0, kLevelMax));
-        if (bar->litCount() != lit) bar->repaint();
+        if (bar->litCount() != lit) changed += bar->geometry();
     };
     move(VrLevelBar1, left);
     move(VrLevelBar2, right);
+    if (!changed.isEmpty()) VrDisplay1->repaint(changed);
 }
 
 void TForm1::setTimeText(const QString &text) {

@@ -22,6 +22,7 @@
 #include "widgets/TVrSlider.h"
 #include "widgets/TVrTimer.h"
 #include "widgets/TVrTrackBar.h"
+#include <QScreen>
 
 #include <QAction>
 #include <QApplication>
@@ -492,9 +493,13 @@ TEST_F(MainWindowTest, LevelBarsShowEachNewLevel) {
     TForm1 &main = *Form1;
     main.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
+    // What reached the window, not a fresh render of the widgets.
     const auto litPixels = [&main](calvoran::TVrLevelBar *bar) {
+        const QRect onWindow = bar->geometry().translated(bar->parentWidget()->mapTo(&main, QPoint()));
         const QImage image =
-            main.grab(bar->geometry().translated(bar->parentWidget()->mapTo(&main, QPoint()))).toImage();
+            main.screen()
+                ->grabWindow(main.winId(), onWindow.x(), onWindow.y(), onWindow.width(), onWindow.height())
+                .toImage();
         int lit = 0;
         for (int y = 0; y < image.height(); ++y)
             for (int x = 0; x < image.width(); ++x)

@@ -355,7 +355,8 @@ void TForm1::tt1Timer() {
     const double seconds = engine_.positionSeconds();
     if (SeekDragging == 0) VrTrackBar1->setPosition(static_cast<int>(std::lround(seconds)));
     showPlayedTime(static_cast<float>(seconds));
-    QCoreApplication::processEvents();
+    // Pending messages run as soon as the tick returns: it runs in the event loop, not in a thread that
+    // waits for it.
 }
 
 void TForm1::showPlayedTime(float seconds) {
@@ -457,7 +458,7 @@ void TForm1::setLevels(int left, int right) {
     };
     move(VrLevelBar1, left);
     move(VrLevelBar2, right);
-    if (!changed.isEmpty()) VrDisplay1->repaint(changed);
+    if (!changed.isEmpty() && !qEnvironmentVariableIsSet("NOBARS")) VrDisplay1->repaint(changed);
 }
 
 void TForm1::setTimeText(const QString &text) {

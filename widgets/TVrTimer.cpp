@@ -1,18 +1,23 @@
 #include "TVrTimer.h"
 
+#include "TickPlan.h"
+
 #include "platform/Dialogs.h"
 
 #include <QCoreApplication>
 #include <QPointer>
 #include <QTimerEvent>
+#include <chrono>
 #include <condition_variable>
 #include <exception>
+#include <limits>
 #include <mutex>
 #include <stdexcept>
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <thread>
 #include <unistd.h>
+#include <unordered_map>
 
 namespace calvoran {
 
@@ -56,6 +61,71 @@ int niceFor(TThreadPriority p) {
 
 } // namespace
 
+// Times the UI-thread timers of one thread with one window timer, set for whichever tick is due first.
+class TickHub : public QObject, public std::enable_shared_from_this<TickHub> {
+public:
+    static std::shared_ptr<TickHub> forThisThread() {
+        thread_local std::weak_ptr<TickHub> current;
+        auto hub = current.lock();
+        if (!hub) {
+            hub = std::make_shared<TickHub>();
+            current = hub;
+        }
+        return hub;
+    }
+
+    void arm(TVrTimer *timer, bool steady) {
+        timers_[timer] = timer;
+        plan_.arm(timer, nowNs(), static_cast<TickPlan::Ns>(timer->interval_) * 1000000, steady);
+        rearm();
+    }
+    void disarm(TVrTimer *timer) {
+        plan_.disarm(timer);
+        timers_.erase(timer);
+        rearm();
+    }
+
+protected:
+    void timerEvent(QTimerEvent *event) override {
+        if (event->timerId() != timerId_) return QObject::timerEvent(event);
+        // A tick may destroy the last timer, and with it the hub: it goes once the loop is done.
+        const auto keep = shared_from_this();
+        killTimer(timerId_);
+        timerId_ = 0;
+        // Qt wakes us within the millisecond; a tick due within it goes now rather than after another wake.
+        const auto due = plan_.takeDue(nowNs() + 999999);
+        rearm(); // before the ticks, so a tick that runs a nested loop does not hold the others up
+        for (const void *key : due) {
+            const auto it = timers_.find(key);
+            if (it == timers_.end()) continue; // gone or disarmed by an earlier tick
+            TVrTimer *timer = it->second;
+            if (!plan_.armed(key)) timers_.erase(it);
+            timer->hubTick();
+        }
+    }
+
+private:
+    static TickPlan::Ns nowNs() {
+        return std::chrono::duration_cast<std::chrono::nanoseconds>(
+                   std::chrono::steady_clock::now().time_since_epoch())
+            .count();
+    }
+    void rearm() {
+        if (timerId_ != 0) killTimer(timerId_);
+        timerId_ = 0;
+        const auto next = plan_.nextDue();
+        if (!next) return;
+        const auto ms = std::max<TickPlan::Ns>(0, (*next - nowNs() + 999999) / 1000000);
+        timerId_ = startTimer(static_cast<int>(std::min<TickPlan::Ns>(ms, std::numeric_limits<int>::max())),
+                              Qt::PreciseTimer);
+        if (timerId_ == 0) throw std::runtime_error("No timer resources left.");
+    }
+
+    TickPlan plan_;
+    std::unordered_map<const void *, TVrTimer *> timers_;
+    int timerId_ = 0;
+};
+
 TVrTimer::TVrTimer(QObject *parent) : QObject(parent) {}
 
 TVrTimer::~TVrTimer() {
@@ -67,7 +137,10 @@ TVrTimer::~TVrTimer() {
 void TVrTimer::setEnabled(bool value) {
     if (enabled_ == value) return;
     enabled_ = value;
-    if (enabled_) UpdateTimer();
+    if (enabled_)
+        UpdateTimer();
+    else
+        disarm(); // a muted window timer need not wake the thread
 }
 
 void TVrTimer::setInterval(unsigned ms) {
@@ -106,21 +179,12 @@ void TVrTimer::setOnTimer(std::function<void()> handler) {
 
 void TVrTimer::UpdateTimer() {
     if (type_ == TTimerType::ttSystem) {
-        if (systemTimerId_ != 0) {
-            killTimer(systemTimerId_);
-            systemTimerId_ = 0;
-        }
-        if (interval_ != 0 && enabled_ && onTimer_) {
-            systemTimerId_ = startTimer(static_cast<int>(interval_), Qt::PreciseTimer);
-            if (systemTimerId_ == 0) throw std::runtime_error("No timer resources left.");
-        }
+        disarm();
+        if (interval_ != 0 && enabled_ && onTimer_) arm();
         return;
     }
 
-    if (syncTimerId_ != 0) {
-        killTimer(syncTimerId_);
-        syncTimerId_ = 0;
-    }
+    disarm();
     if (syncEvent_) {
         // A worker of an earlier setting only mutes its ticks.
         if (shared_) {
@@ -129,7 +193,7 @@ void TVrTimer::UpdateTimer() {
             shared_->wake = true;
             shared_->cv.notify_all();
         }
-        armSyncTimer();
+        if (interval_ != 0 && enabled_ && onTimer_) arm();
         return;
     }
     if (!shared_) {
@@ -150,22 +214,30 @@ void TVrTimer::UpdateTimer() {
     shared_->cv.notify_all();
 }
 
-void TVrTimer::armSyncTimer() {
-    if (interval_ != 0 && enabled_ && onTimer_ && syncTimerId_ == 0) {
-        syncTimerId_ = startTimer(static_cast<int>(interval_), Qt::PreciseTimer);
-        if (syncTimerId_ == 0) throw std::runtime_error("No timer resources left.");
-    }
+void TVrTimer::arm() {
+    if (!hub_) hub_ = TickHub::forThisThread();
+    hub_->arm(this, type_ == TTimerType::ttSystem);
+}
+
+void TVrTimer::disarm() {
+    if (hub_) hub_->disarm(this);
+}
+
+void TVrTimer::hubTick() {
+    // A window timer does not tick again inside its own tick (a message box it shows, say).
+    if (ticking_) return;
+    ticking_ = true;
+    const QPointer<TVrTimer> alive(this);
+    Tick();
+    if (!alive) return;
+    ticking_ = false;
+    // The thread kind's next interval starts after the tick.
+    if (type_ == TTimerType::ttThread && syncEvent_ && interval_ != 0 && enabled_ && onTimer_) arm();
 }
 
 void TVrTimer::StopTimer() {
-    if (systemTimerId_ != 0) {
-        killTimer(systemTimerId_);
-        systemTimerId_ = 0;
-    }
-    if (syncTimerId_ != 0) {
-        killTimer(syncTimerId_);
-        syncTimerId_ = 0;
-    }
+    disarm();
+    hub_.reset();
     if (!shared_) return;
     {
         std::lock_guard lock(shared_->mutex);
@@ -177,21 +249,6 @@ void TVrTimer::StopTimer() {
     shared_->cv.notify_all();
     if (shared_->thread.joinable()) shared_->thread.join();
     shared_.reset();
-}
-
-void TVrTimer::timerEvent(QTimerEvent *event) {
-    if (event->timerId() == systemTimerId_) {
-        Tick();
-    } else if (event->timerId() == syncTimerId_) {
-        // The next interval starts after the tick, as when a worker waits for it.
-        killTimer(syncTimerId_);
-        syncTimerId_ = 0;
-        const QPointer<TVrTimer> alive(this);
-        Tick();
-        if (alive && type_ == TTimerType::ttThread && syncEvent_) armSyncTimer();
-    } else {
-        QObject::timerEvent(event);
-    }
 }
 
 void TVrTimer::Tick() {

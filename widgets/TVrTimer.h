@@ -5,6 +5,7 @@
 
 namespace calvoran {
 
+class TickHub;
 enum class TTimerType { ttThread, ttSystem };
 enum class TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
 
@@ -14,6 +15,8 @@ enum class TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHi
 // thread then times the interval itself, since a worker that only waits and hands over would cost three
 // thread wake-ups a tick. Without SyncEvent the worker thread runs the ticks; disabling only mutes them,
 // and the worker keeps running until the timer is destroyed.
+// Timers timed on the UI thread share its wake-ups: a tick may come up to a quarter interval early or late
+// to fall together with a faster window timer's tick.
 class TVrTimer : public QObject {
     Q_OBJECT
 public:
@@ -36,15 +39,15 @@ public:
     // For tests: how many worker threads this timer has started in its life.
     int threadsStarted() const { return threadsStarted_; }
 
-protected:
-    void timerEvent(QTimerEvent *event) override;
-
 private:
     struct Shared;
+    friend class TickHub;
     void UpdateTimer();
     void StopTimer();
     void Tick();
-    void armSyncTimer();
+    void arm();
+    void disarm();
+    void hubTick();
     void workerLoop(std::shared_ptr<Shared> shared);
 
     bool enabled_ = true;
@@ -53,8 +56,9 @@ private:
     bool syncEvent_ = true;
     TThreadPriority priority_ = TThreadPriority::tpNormal;
     std::function<void()> onTimer_;
-    int systemTimerId_ = 0;
-    int syncTimerId_ = 0; // thread kind with SyncEvent: one interval at a time, re-armed after each tick
+    std::shared_ptr<TickHub>
+        hub_; // timing on this thread; thread kind with SyncEvent re-arms after each tick
+    bool ticking_ = false;
     int threadsStarted_ = 0;
     std::shared_ptr<Shared> shared_;
 };

@@ -1,5 +1,6 @@
 #include "platform/Dialogs.h"
 #include "widgets/TVrTimer.h"
+#include "widgets/TickPlan.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -194,4 +195,53 @@ TEST(ThreadTimer, WithoutSyncEventTicksRunOnTheWorker) {
     timer.setOnTimer(nullptr);
     EXPECT_FALSE(onUi.load());
     EXPECT_EQ(timer.threadsStarted(), 1);
+}
+
+namespace {
+constexpr calvoran::TickPlan::Ns kMs = 1000000;
+} // namespace
+
+TEST(TickPlan, TimersRunningTogetherShareTheFastestTimersWakeUps) {
+    calvoran::TickPlan plan;
+    const int levels = 0, position = 0, scroll = 0; // keys
+    plan.arm(&levels, 0, 30 * kMs, true);
+    plan.arm(&scroll, 3 * kMs, 500 * kMs, true);
+    plan.arm(&position, 7 * kMs, 90 * kMs, false); // re-armed after each of its ticks, as the thread kind is
+    int wakeUps = 0, positionTicks = 0, scrollTicks = 0;
+    calvoran::TickPlan::Ns lastPosition = 7 * kMs;
+    while (scrollTicks < 6) {
+        const auto now = *plan.nextDue();
+        ++wakeUps;
+        for (const void *key : plan.takeDue(now)) {
+            if (key == &position) {
+                ++positionTicks;
+                // Never more than a quarter interval off the timer's own period.
+                EXPECT_NEAR(static_cast<double>(now - lastPosition), 90.0 * kMs, 22.5 * kMs);
+                lastPosition = now + kMs / 2; // the tick itself took half a millisecond
+                plan.arm(&position, lastPosition, 90 * kMs, false);
+            }
+            if (key == &scroll) ++scrollTicks;
+        }
+    }
+    // Every wake-up is one of the level timer's: the others ride along.
+    EXPECT_EQ(wakeUps, 3000 / 30);
+    EXPECT_GE(positionTicks, 3000 / 91);
+    // A steady timer keeps its own rate: six ticks of 500 ms over three seconds.
+    EXPECT_EQ(scrollTicks, 6);
+}
+
+TEST(TickPlan, AloneATimerTicksOnItsOwnIntervalAndSkipsWhatItMissed) {
+    calvoran::TickPlan plan;
+    const int a = 0, b = 0;
+    plan.arm(&a, 0, 500 * kMs, true);
+    plan.arm(&b, 100 * kMs, 90 * kMs, false); // slower timers do not move a faster one
+    EXPECT_EQ(*plan.nextDue(), 190 * kMs);
+    EXPECT_EQ(plan.takeDue(190 * kMs), std::vector<const void *>{&b});
+    EXPECT_FALSE(plan.armed(&b));
+    EXPECT_EQ(*plan.nextDue(), 500 * kMs);
+    // A thread that was busy for two seconds gets one tick, then the timer's rhythm from now.
+    EXPECT_EQ(plan.takeDue(2600 * kMs), std::vector<const void *>{&a});
+    EXPECT_EQ(*plan.nextDue(), 3100 * kMs);
+    plan.disarm(&a);
+    EXPECT_FALSE(plan.nextDue());
 }

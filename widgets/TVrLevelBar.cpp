@@ -89,10 +89,8 @@ void TVrLevelBar::setPosition(int value) {
     position_ = value;
     // Levels arrive many times a second; most moves light the same ticks and change no pixel.
     if (litCount() != lit) {
-        if (paintedByOwner_)
-            invalidatePicture();
-        else
-            update();
+        invalidatePicture();
+        if (!paintedByOwner_) QWidget::update();
     }
     if (onChange_) onChange_();
     if (position_ == minValue_ && onMinValue_) onMinValue_();

@@ -67,6 +67,7 @@ public:
 
 protected:
     void paintImage(QPainter &painter) override;
+    int pictureKey() const override { return litCount(); }
     void resizeEvent(QResizeEvent *event) override;
 
 private:

@@ -2,6 +2,7 @@
 
 #include <QPaintEvent>
 #include <QPainter>
+#include <algorithm>
 #include <cmath>
 
 namespace calvoran {
@@ -70,13 +71,22 @@ void VrImageWidget::paintEvent(QPaintEvent *) {
     const int factor = qMax(1, static_cast<int>(std::lround(painter.device()->devicePixelRatioF())));
     if (stale_ || shown_.isNull() || shown_.size() != size() * factor) {
         stale_ = false;
-        const QImage image = renderImage();
-        if (image.isNull()) return;
-        if (factor == 1) {
-            shown_ = image;
+        const int key = pictureKey();
+        const auto kept = std::find_if(kept_.begin(), kept_.end(), [&](const auto &picture) {
+            return picture.first == key && picture.second.size() == size() * factor;
+        });
+        if (key >= 0 && kept != kept_.end()) {
+            shown_ = kept->second;
         } else {
-            shown_ = image.scaled(image.size() * factor, Qt::IgnoreAspectRatio, Qt::FastTransformation);
-            shown_.setDevicePixelRatio(factor);
+            const QImage image = renderImage();
+            if (image.isNull()) return;
+            if (factor == 1) {
+                shown_ = image;
+            } else {
+                shown_ = image.scaled(image.size() * factor, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+                shown_.setDevicePixelRatio(factor);
+            }
+            if (key >= 0 && kept_.size() < kKeptPictures) kept_.emplace_back(key, shown_);
         }
     }
     painter.drawImage(0, 0, shown_);

@@ -2,6 +2,8 @@
 #include <QColor>
 #include <QImage>
 #include <QWidget>
+#include <utility>
+#include <vector>
 
 namespace calvoran {
 
@@ -27,15 +29,19 @@ public:
     // other paints (a see-through label on top, a window moved away) reuse the last picture.
     void update() {
         stale_ = true;
+        kept_.clear();
         QWidget::update();
     }
     using QWidget::update;
-    // The look changed, but the caller puts it on screen itself (a repaint of a region around it).
+    // The picture to show changed, but the look did not (a level bar's lit ticks, say).
     void invalidatePicture() { stale_ = true; }
 
 protected:
     // Paints over the background: Color, or the captured parent pixels.
     virtual void paintImage(QPainter &painter) = 0;
+    // A widget that shows one of a few pictures in turn (a level bar, by lit ticks) names the current one,
+    // and each is painted once until the look changes (update()). -1: paint every time.
+    virtual int pictureKey() const { return -1; }
     void paintEvent(QPaintEvent *event) override;
     // Drops the captured background so the next paint takes the parent's pixels again.
     void recaptureBackground();
@@ -48,6 +54,8 @@ private:
     QImage background_;
     QImage shown_; // the last picture put on screen, at device pixels
     bool stale_ = true;
+    static constexpr std::size_t kKeptPictures = 64;
+    std::vector<std::pair<int, QImage>> kept_;
 };
 
 } // namespace calvoran

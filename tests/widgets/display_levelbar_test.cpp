@@ -161,3 +161,19 @@ TEST(TVrLevelBar, GrowsFromTheEndNamedByStyle) {
     EXPECT_EQ(tickPixel(image, 3, false), rgb(QColor(0x00FF00)));
     EXPECT_EQ(tickPixel(image, 4, false), rgb(QColor(0x008000)));
 }
+
+TEST(TVrLevelBar, PicturesKeptPerLevelFollowLookChanges) {
+    TVrLevelBar bar;
+    makeHorizontal(bar, 10);
+    bar.setPosition(100);
+    EXPECT_EQ(tickPixel(bar.grab().toImage(), 1), rgb(QColor(0x00FF00)));
+    bar.setPosition(0);
+    EXPECT_EQ(tickPixel(bar.grab().toImage(), 1), rgb(QColor(0x008000)));
+    // A level seen before, after the look changed: the new look, not the picture kept for that level.
+    bar.Palette1().setHigh(QColor(0x0000FF));
+    bar.setPosition(100);
+    EXPECT_EQ(tickPixel(bar.grab().toImage(), 1), rgb(QColor(0x0000FF)));
+    bar.setPosition(0);
+    bar.setPosition(100);
+    EXPECT_EQ(tickPixel(bar.grab().toImage(), 1), rgb(QColor(0x0000FF)));
+}

@@ -77,7 +77,10 @@ public:
     void arm(TVrTimer *timer, bool steady) {
         timers_[timer] = timer;
         plan_.arm(timer, nowNs(), static_cast<TickPlan::Ns>(timer->interval_) * 1000000, steady);
-        rearm();
+        if (!rearm()) {
+            disarm(timer);
+            throw std::runtime_error("No timer resources left.");
+        }
     }
     void disarm(TVrTimer *timer) {
         plan_.disarm(timer);
@@ -110,15 +113,16 @@ private:
                    std::chrono::steady_clock::now().time_since_epoch())
             .count();
     }
-    void rearm() {
+    // False when the platform refused a timer.
+    bool rearm() {
         if (timerId_ != 0) killTimer(timerId_);
         timerId_ = 0;
         const auto next = plan_.nextDue();
-        if (!next) return;
+        if (!next) return true;
         const auto ms = std::max<TickPlan::Ns>(0, (*next - nowNs() + 999999) / 1000000);
         timerId_ = startTimer(static_cast<int>(std::min<TickPlan::Ns>(ms, std::numeric_limits<int>::max())),
                               Qt::PreciseTimer);
-        if (timerId_ == 0) throw std::runtime_error("No timer resources left.");
+        return timerId_ != 0;
     }
 
     TickPlan plan_;

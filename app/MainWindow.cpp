@@ -458,7 +458,7 @@ void TForm1::setLevels(int left, int right) {
     };
     move(VrLevelBar1, left);
     move(VrLevelBar2, right);
-    if (!changed.isEmpty() && !qEnvironmentVariableIsSet("NOBARS")) VrDisplay1->repaint(changed);
+    if (!changed.isEmpty()) VrDisplay1->repaint(changed);
 }
 
 void TForm1::setTimeText(const QString &text) {

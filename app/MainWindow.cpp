@@ -450,15 +450,17 @@ bool TForm1::ledAutoScroll() const {
 void TForm1::setLevels(int left, int right) {
     // A bar reaches the screen only when a tick lit or went out, and at once: no posted update. Both bars
     // go out in one paint, so one flush to the display server.
-    QRegion changed;
-    const auto move = [&changed](calvoran::TVrLevelBar *bar, int value) {
+    const auto move = [](calvoran::TVrLevelBar *bar, int value) {
         const int lit = bar->litCount();
         bar->setPosition(std::clamp(value, 0, kLevelMax));
-        if (bar->litCount() != lit) changed += bar->geometry();
+        return bar->litCount() != lit;
     };
-    move(VrLevelBar1, left);
-    move(VrLevelBar2, right);
-    if (!changed.isEmpty()) VrDisplay1->repaint(changed);
+    const bool leftMoved = move(VrLevelBar1, left);
+    const bool rightMoved = move(VrLevelBar2, right);
+    if (leftMoved && rightMoved)
+        calvoran::VrImageWidget::showNow({VrLevelBar1, VrLevelBar2});
+    else if (leftMoved || rightMoved)
+        calvoran::VrImageWidget::showNow({leftMoved ? VrLevelBar1 : VrLevelBar2});
 }
 
 void TForm1::setTimeText(const QString &text) {

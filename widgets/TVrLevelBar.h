@@ -21,13 +21,9 @@ public:
     void setMaxValue(int value); // accepted only above MinValue
     int Position() const { return position_; }
     void setPosition(int value);
-    // The owner puts a change of lit ticks on screen itself (litCount() tells), with a repaint of its own
-    // region right away: bars fed many times a second then go out in one paint and post no update that
-    // wakes the event loop again. Such a bar is painted with its parent, which an opaque child is not.
-    void setPaintedByOwner(bool value) {
-        paintedByOwner_ = value;
-        setAttribute(Qt::WA_OpaquePaintEvent, !value);
-    }
+    // The owner puts a change of lit ticks on screen itself (litCount() tells, showNow() shows): bars fed
+    // many times a second then go out together and post no update that wakes the event loop again.
+    void setPaintedByOwner(bool value) { paintedByOwner_ = value; }
     int Percent1() const { return percent1_; }
     void setPercent1(int value);
     int Percent2() const { return percent2_; }

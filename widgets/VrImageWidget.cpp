@@ -1,7 +1,9 @@
 #include "VrImageWidget.h"
 
+#include <QBackingStore>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QWindow>
 #include <algorithm>
 #include <cmath>
 
@@ -66,9 +68,7 @@ QImage VrImageWidget::renderImage() {
     return image;
 }
 
-void VrImageWidget::paintEvent(QPaintEvent *) {
-    QPainter painter(this);
-    const int factor = qMax(1, static_cast<int>(std::lround(painter.device()->devicePixelRatioF())));
+const QImage &VrImageWidget::picture(int factor) {
     if (stale_ || shown_.isNull() || shown_.size() != size() * factor) {
         stale_ = false;
         const int key = pictureKey();
@@ -79,7 +79,10 @@ void VrImageWidget::paintEvent(QPaintEvent *) {
             shown_ = kept->second;
         } else {
             const QImage image = renderImage();
-            if (image.isNull()) return;
+            if (image.isNull()) {
+                shown_ = QImage();
+                return shown_;
+            }
             if (factor == 1) {
                 shown_ = image;
             } else {
@@ -89,7 +92,66 @@ void VrImageWidget::paintEvent(QPaintEvent *) {
             if (key >= 0 && kept_.size() < kKeptPictures) kept_.emplace_back(key, shown_);
         }
     }
-    painter.drawImage(0, 0, shown_);
+    return shown_;
+}
+
+void VrImageWidget::paintEvent(QPaintEvent *) {
+    QPainter painter(this);
+    const int factor = qMax(1, static_cast<int>(std::lround(painter.device()->devicePixelRatioF())));
+    const QImage &image = picture(factor);
+    if (!image.isNull()) painter.drawImage(0, 0, image);
+}
+
+void VrImageWidget::showNow(std::initializer_list<VrImageWidget *> widgets) {
+    QWidget *window = nullptr;
+    QRegion region;
+    bool direct = true;
+    for (VrImageWidget *widget : widgets) {
+        if (!widget->isVisible()) continue;
+        if (window == nullptr) window = widget->window();
+        // Something see-through on top must be painted over the picture again: the window's own cycle
+        // does that.
+        const QWidget *parent = widget->parentWidget();
+        bool above = false;
+        for (const QObject *child : parent ? parent->children() : QObjectList()) {
+            if (child == widget) {
+                above = true;
+                continue;
+            }
+            const auto *sibling = qobject_cast<const QWidget *>(child);
+            if (above && sibling && sibling->isVisible() && !sibling->isWindow() &&
+                !sibling->testAttribute(Qt::WA_OpaquePaintEvent) &&
+                sibling->geometry().intersects(widget->geometry()))
+                direct = false;
+        }
+        direct = direct && widget->window() == window && widget->testAttribute(Qt::WA_OpaquePaintEvent);
+        region += widget->visibleRegion().translated(widget->mapTo(window, QPoint()));
+    }
+    if (window == nullptr || region.isEmpty()) return;
+    QWindow *handle = window->windowHandle();
+    // Painted when the window shows again: the pictures are left stale.
+    if (handle == nullptr || !handle->isExposed() || window->isMinimized() ||
+        !window->testAttribute(Qt::WA_Mapped))
+        return;
+    QBackingStore *store = window->backingStore();
+    if (!direct || store == nullptr) {
+        for (VrImageWidget *widget : widgets)
+            widget->repaint();
+        return;
+    }
+    store->beginPaint(region);
+    {
+        QPainter painter(store->paintDevice());
+        painter.setClipRegion(region);
+        const int factor = qMax(1, static_cast<int>(std::lround(painter.device()->devicePixelRatioF())));
+        for (VrImageWidget *widget : widgets) {
+            if (!widget->isVisible()) continue;
+            const QImage &image = widget->picture(factor);
+            if (!image.isNull()) painter.drawImage(widget->mapTo(window, QPoint()), image);
+        }
+    }
+    store->endPaint();
+    store->flush(region, handle);
 }
 
 } // namespace calvoran

@@ -2,6 +2,7 @@
 #include <QColor>
 #include <QImage>
 #include <QWidget>
+#include <initializer_list>
 #include <utility>
 #include <vector>
 
@@ -35,6 +36,10 @@ public:
     using QWidget::update;
     // The picture to show changed, but the look did not (a level bar's lit ticks, say).
     void invalidatePicture() { stale_ = true; }
+    // Puts the current pictures of `widgets` on screen at once, in one paint of their window and one flush,
+    // without the window's paint cycle: for pictures that change many times a second. Nothing is painted
+    // while the window is not exposed.
+    static void showNow(std::initializer_list<VrImageWidget *> widgets);
 
 protected:
     // Paints over the background: Color, or the captured parent pixels.
@@ -48,6 +53,8 @@ protected:
 
 private:
     void captureBackground();
+    // The picture at `factor` device pixels per logical pixel, painted afresh when stale.
+    const QImage &picture(int factor);
 
     QColor color_{Qt::black};
     bool transparent_ = false;

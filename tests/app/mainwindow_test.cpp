@@ -488,24 +488,28 @@ TEST_F(MainWindowTest, ExitStopsEverythingAndSavesTheList) {
     EXPECT_TRUE(saved.contains("t1.wav"));
 }
 
+namespace {
+// Lit pixels of a level bar in what reached the window, not in a fresh render of the widgets.
+int litOnWindow(TForm1 &main, calvoran::TVrLevelBar *bar) {
+    const QRect onWindow = bar->geometry().translated(bar->parentWidget()->mapTo(&main, QPoint()));
+    const QImage image =
+        main.screen()
+            ->grabWindow(main.winId(), onWindow.x(), onWindow.y(), onWindow.width(), onWindow.height())
+            .toImage();
+    int lit = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            lit += qGreen(image.pixel(x, y)) > 160 ? 1 : 0;
+    return lit;
+}
+} // namespace
+
 TEST_F(MainWindowTest, LevelBarsShowEachNewLevel) {
     start({1.0});
     TForm1 &main = *Form1;
     main.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
-    // What reached the window, not a fresh render of the widgets.
-    const auto litPixels = [&main](calvoran::TVrLevelBar *bar) {
-        const QRect onWindow = bar->geometry().translated(bar->parentWidget()->mapTo(&main, QPoint()));
-        const QImage image =
-            main.screen()
-                ->grabWindow(main.winId(), onWindow.x(), onWindow.y(), onWindow.width(), onWindow.height())
-                .toImage();
-        int lit = 0;
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x)
-                lit += qGreen(image.pixel(x, y)) > 160 ? 1 : 0;
-        return lit;
-    };
+    const auto litPixels = [&main](calvoran::TVrLevelBar *bar) { return litOnWindow(main, bar); };
     main.setLevels(0, 0);
     const int quiet = litPixels(main.VrLevelBar1);
     main.setLevels(128, 64);
@@ -531,6 +535,8 @@ TEST_F(MainWindowTest, NothingIsPaintedWhileMinimised) {
         }
     } paints;
     main.VrLevelBar1->installEventFilter(&paints);
+    main.setLevels(0, 0);
+    const int quiet = litOnWindow(main, main.VrLevelBar1);
     main.showMinimized();
     QCoreApplication::processEvents();
     if (!main.isMinimized()) GTEST_SKIP() << "this platform does not minimise windows";
@@ -539,9 +545,12 @@ TEST_F(MainWindowTest, NothingIsPaintedWhileMinimised) {
         QCoreApplication::processEvents();
     }
     EXPECT_EQ(paints.count, 0);
+    EXPECT_EQ(litOnWindow(main, main.VrLevelBar1), quiet);
     main.showNormal();
     QCoreApplication::processEvents();
     QCoreApplication::processEvents();
     EXPECT_FALSE(main.isMinimized());
     EXPECT_TRUE(main.updatesEnabled());
+    // Back on screen, the bars show the last level.
+    EXPECT_GT(litOnWindow(main, main.VrLevelBar1), quiet);
 }

@@ -102,29 +102,37 @@ void VrImageWidget::paintEvent(QPaintEvent *) {
     if (!image.isNull()) painter.drawImage(0, 0, image);
 }
 
-void VrImageWidget::showNow(std::initializer_list<VrImageWidget *> widgets) {
-    QWidget *window = nullptr;
-    QRegion region;
-    bool direct = true;
-    for (VrImageWidget *widget : widgets) {
-        if (!widget->isVisible()) continue;
-        if (window == nullptr) window = widget->window();
-        // Something see-through on top must be painted over the picture again: the window's own cycle
-        // does that.
-        const QWidget *parent = widget->parentWidget();
+// Whether a see-through widget lies on top of `widget`: the window's own paint cycle must then paint it over
+// the new picture again. Opaque widgets on top are left out by the visible region.
+static bool seeThroughAbove(const QWidget *widget) {
+    for (const QWidget *w = widget; !w->isWindow(); w = w->parentWidget()) {
+        const QWidget *parent = w->parentWidget();
+        if (parent == nullptr) break;
+        const QRect area(widget->mapTo(parent, QPoint()), widget->size());
         bool above = false;
-        for (const QObject *child : parent ? parent->children() : QObjectList()) {
-            if (child == widget) {
+        for (const QObject *child : parent->children()) {
+            if (child == w) {
                 above = true;
                 continue;
             }
             const auto *sibling = qobject_cast<const QWidget *>(child);
             if (above && sibling && sibling->isVisible() && !sibling->isWindow() &&
-                !sibling->testAttribute(Qt::WA_OpaquePaintEvent) &&
-                sibling->geometry().intersects(widget->geometry()))
-                direct = false;
+                !sibling->testAttribute(Qt::WA_OpaquePaintEvent) && sibling->geometry().intersects(area))
+                return true;
         }
-        direct = direct && widget->window() == window && widget->testAttribute(Qt::WA_OpaquePaintEvent);
+    }
+    return false;
+}
+
+void VrImageWidget::showNow(std::initializer_list<VrImageWidget *> widgets) {
+    QWidget *window = nullptr;
+    QRegion region;
+    bool direct = true;
+    for (VrImageWidget *widget : widgets) {
+        if (!widget->isVisible() || !widget->updatesEnabled()) continue;
+        if (window == nullptr) window = widget->window();
+        direct = direct && widget->window() == window && widget->testAttribute(Qt::WA_OpaquePaintEvent) &&
+                 !seeThroughAbove(widget);
         region += widget->visibleRegion().translated(widget->mapTo(window, QPoint()));
     }
     if (window == nullptr || region.isEmpty()) return;
@@ -145,7 +153,7 @@ void VrImageWidget::showNow(std::initializer_list<VrImageWidget *> widgets) {
         painter.setClipRegion(region);
         const int factor = qMax(1, static_cast<int>(std::lround(painter.device()->devicePixelRatioF())));
         for (VrImageWidget *widget : widgets) {
-            if (!widget->isVisible()) continue;
+            if (!widget->isVisible() || !widget->updatesEnabled()) continue;
             const QImage &image = widget->picture(factor);
             if (!image.isNull()) painter.drawImage(widget->mapTo(window, QPoint()), image);
         }

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -118,5 +119,43 @@ TEST(DisplayRepaint, AChangeUnderAnOpaqueSiblingStillRendersTheLook) {
         probe->update();
         settle();
         EXPECT_EQ(probe->renders, rendered + i);
+    }
+}
+
+TEST(DisplayRepaint, BarsShownAtOnceKeepWhatLiesOnTop) {
+    QWidget window;
+    window.resize(120, 40);
+    auto *bar = new TVrLevelBar(&window);
+    bar->setOrientation(voHorizontal);
+    bar->setMaxValue(128);
+    bar->setGeometry(0, 0, 83, 9);
+    bar->setPaintedByOwner(true);
+    auto *other = new TVrLevelBar(&window);
+    other->setOrientation(voHorizontal);
+    other->setMaxValue(128);
+    other->setGeometry(0, 20, 83, 9);
+    other->setPaintedByOwner(true);
+    // A see-through label over the first bar only, drawing a white block.
+    auto *label = new QLabel(&window);
+    label->setAttribute(Qt::WA_TranslucentBackground);
+    label->setStyleSheet(QStringLiteral("background: transparent"));
+    QPixmap block(6, 6);
+    block.fill(Qt::white);
+    label->setPixmap(block);
+    label->setGeometry(2, 1, 6, 6);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    settle();
+    const auto onWindow = [&window](QPoint at) {
+        return window.screen()->grabWindow(window.winId(), at.x(), at.y(), 1, 1).toImage().pixel(0, 0);
+    };
+    for (int level : {128, 0, 128}) {
+        bar->setPosition(level);
+        other->setPosition(level);
+        VrImageWidget::showNow({bar, other});
+        // The label still lies on top of the bar under it.
+        EXPECT_EQ(onWindow(QPoint(4, 3)), qRgb(255, 255, 255)) << level;
+        // The bar with nothing on top shows the level straight away.
+        EXPECT_EQ(onWindow(QPoint(2, 24)) == qRgb(0, 255, 0), level == 128) << level;
     }
 }

@@ -56,8 +56,8 @@ private:
     bool syncEvent_ = true;
     TThreadPriority priority_ = TThreadPriority::tpNormal;
     std::function<void()> onTimer_;
-    std::shared_ptr<TickHub>
-        hub_; // timing on this thread; thread kind with SyncEvent re-arms after each tick
+    // Times this timer on its thread; the thread kind with SyncEvent re-arms it after each tick.
+    std::shared_ptr<TickHub> hub_;
     bool ticking_ = false;
     int threadsStarted_ = 0;
     std::shared_ptr<Shared> shared_;

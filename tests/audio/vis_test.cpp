@@ -2,7 +2,9 @@
 #include "bass_vis.h"
 #include "core_support.h"
 
+#include <chrono>
 #include <fstream>
+#include <thread>
 
 using namespace calvoran::audio::test;
 namespace fs = std::filesystem;
@@ -174,6 +176,9 @@ TEST_F(AudioVis, PluginIsFedTheRecordingShapedByTheOptions) {
     ASSERT_TRUE(BASS_StreamPlay(stream, FALSE, 0));
     ASSERT_TRUE(waitFor([&] { return (BASS_ChannelGetLevel(record) & 0xFFFF) > 20; },
                         std::chrono::milliseconds(2000)));
+    // The level covers only the last 20 ms; the frames below look further back, and both must see the tone
+    // alone, not the silence before it.
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
 
     const HVIS vis = BASS_SONIQUEVIS_CreateVis(probe_.c_str(), "", 0, 8, 1);
     ASSERT_NE(vis, 0u);

@@ -182,14 +182,8 @@ void TVrTimer::setOnTimer(std::function<void()> handler) {
 }
 
 void TVrTimer::UpdateTimer() {
-    if (type_ == TTimerType::ttSystem) {
-        disarm();
-        if (interval_ != 0 && enabled_ && onTimer_) arm();
-        return;
-    }
-
     disarm();
-    if (syncEvent_) {
+    if (type_ == TTimerType::ttSystem || syncEvent_) {
         // A worker of an earlier setting only mutes its ticks.
         if (shared_) {
             std::lock_guard lock(shared_->mutex);
@@ -197,7 +191,7 @@ void TVrTimer::UpdateTimer() {
             shared_->wake = true;
             shared_->cv.notify_all();
         }
-        if (interval_ != 0 && enabled_ && onTimer_) arm();
+        if (wantsTicks()) arm();
         return;
     }
     if (!shared_) {
@@ -211,7 +205,7 @@ void TVrTimer::UpdateTimer() {
     shared_->suspended = true;
     shared_->interval = interval_;
     shared_->wake = true; // restart any wait in progress with the new settings
-    if (interval_ != 0 && enabled_ && onTimer_) {
+    if (wantsTicks()) {
         shared_->nice = niceFor(priority_);
         shared_->suspended = false;
     }
@@ -236,7 +230,7 @@ void TVrTimer::hubTick() {
     if (!alive) return;
     ticking_ = false;
     // The thread kind's next interval starts after the tick.
-    if (type_ == TTimerType::ttThread && syncEvent_ && interval_ != 0 && enabled_ && onTimer_) arm();
+    if (type_ == TTimerType::ttThread && syncEvent_ && wantsTicks()) arm();
 }
 
 void TVrTimer::StopTimer() {

@@ -45,6 +45,7 @@ private:
     void UpdateTimer();
     void StopTimer();
     void Tick();
+    bool wantsTicks() const { return interval_ != 0 && enabled_ && onTimer_; }
     void arm();
     void disarm();
     void hubTick();

@@ -463,6 +463,11 @@ void TForm1::setLevels(int left, int right) {
         calvoran::VrImageWidget::showNow({leftMoved ? VrLevelBar1 : VrLevelBar2});
 }
 
+bool TForm1::levelsLookSame(int left1, int right1, int left2, int right2) const {
+    return VrLevelBar1->litCountAt(left1) == VrLevelBar1->litCountAt(left2) &&
+           VrLevelBar2->litCountAt(right1) == VrLevelBar2->litCountAt(right2);
+}
+
 void TForm1::setTimeText(const QString &text) {
     Label1->setText(text);
 }

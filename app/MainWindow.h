@@ -123,6 +123,7 @@ public:
     void setTitleAutoScroll(bool on) override;
     bool ledAutoScroll() const;
     void setLevels(int left, int right) override;
+    bool levelsLookSame(int left1, int right1, int left2, int right2) const override;
     void setTimeText(const QString &text) override;
     void setPositionMax(int seconds) override;
     void setPosition(int seconds) override;

@@ -19,7 +19,9 @@ public:
 
     virtual void setTitleText(const QString &text) = 0; // VrMatrix1
     virtual void setTitleAutoScroll(bool on) = 0;
-    virtual void setLevels(int left, int right) = 0;   // VrLevelBar1, VrLevelBar2 (0..128)
+    virtual void setLevels(int left, int right) = 0; // VrLevelBar1, VrLevelBar2 (0..128)
+    // Whether the bars would look the same at both pairs of levels.
+    virtual bool levelsLookSame(int, int, int, int) const { return false; }
     virtual void setTimeText(const QString &text) = 0; // Label1
     virtual void setPositionMax(int seconds) = 0;      // VrTrackBar1
     virtual void setPosition(int seconds) = 0;

@@ -45,6 +45,7 @@ public:
     void StopPlayback();
     void ShowEngineError(const QString &message);
     void Timer1Timer();
+    void skipQuietTicks(DWORD channel, DWORD level);
     calvoran::TVrTimer *Timer1() const { return timer1_.get(); }
     bool engineReady() const;
 

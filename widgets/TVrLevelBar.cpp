@@ -38,9 +38,14 @@ int TVrLevelBar::tickCount() const {
 }
 
 int TVrLevelBar::litCount() const {
+    return litCountAt(position_);
+}
+
+int TVrLevelBar::litCountAt(int position) const {
+    position = qBound(minValue_, position, maxValue_);
     const long long range = static_cast<long long>(maxValue_) - minValue_;
     const int percent =
-        range == 0 ? 0 : roundHalfEven((static_cast<long long>(position_) - minValue_) * 100, range);
+        range == 0 ? 0 : roundHalfEven((static_cast<long long>(position) - minValue_) * 100, range);
     return roundHalfEven(static_cast<long long>(percent) * tickCount(), 100);
 }
 

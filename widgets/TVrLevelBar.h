@@ -56,6 +56,7 @@ public:
     int tickCount() const;
     // Ticks lit at the current Position.
     int litCount() const;
+    int litCountAt(int position) const; // what Position `position` would light
     // Zone (1-3) of tick t, counted from 1 at the growing end.
     int zoneOf(int tick) const;
     // a / b rounded to the nearest integer, halves to even (b > 0).

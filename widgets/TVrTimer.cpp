@@ -4,6 +4,7 @@
 
 #include "platform/Dialogs.h"
 
+#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QPointer>
 #include <QTimerEvent>
@@ -18,6 +19,7 @@
 #include <thread>
 #include <unistd.h>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace calvoran {
 
@@ -85,6 +87,19 @@ public:
     void disarm(TVrTimer *timer) {
         plan_.disarm(timer);
         timers_.erase(timer);
+        skipping_.erase(timer);
+        rearm();
+    }
+    void skip(TVrTimer *timer, int ticks) {
+        if (!plan_.armed(timer)) return;
+        if (!watching_) {
+            // Whatever woke the thread may have made the skipped ticks count again.
+            if (auto *dispatcher = QAbstractEventDispatcher::instance())
+                connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, [this] { checkSkips(); });
+            watching_ = true;
+        }
+        plan_.skip(timer, ticks);
+        skipping_.insert(timer);
         rearm();
     }
 
@@ -99,6 +114,7 @@ protected:
         const auto due = plan_.takeDue(nowNs() + 999999);
         rearm(); // before the ticks, so a tick that runs a nested loop does not hold the others up
         for (const void *key : due) {
+            skipping_.erase(key);
             const auto it = timers_.find(key);
             if (it == timers_.end()) continue; // gone or disarmed by an earlier tick
             TVrTimer *timer = it->second;
@@ -113,12 +129,29 @@ private:
                    std::chrono::steady_clock::now().time_since_epoch())
             .count();
     }
+    void checkSkips() {
+        if (skipping_.empty()) return;
+        bool woke = false;
+        for (auto it = skipping_.begin(); it != skipping_.end();) {
+            const auto found = timers_.find(*it);
+            if (found != timers_.end() && found->second->skipHolds_ && found->second->skipHolds_()) {
+                ++it;
+                continue;
+            }
+            plan_.wake(*it, nowNs());
+            it = skipping_.erase(it);
+            woke = true;
+        }
+        if (woke) rearm();
+    }
     // False when the platform refused a timer.
     bool rearm() {
+        const auto next = plan_.nextDue();
+        if (timerId_ != 0 && next && *next == armedFor_) return true;
         if (timerId_ != 0) killTimer(timerId_);
         timerId_ = 0;
-        const auto next = plan_.nextDue();
         if (!next) return true;
+        armedFor_ = *next;
         const auto ms = std::max<TickPlan::Ns>(0, (*next - nowNs() + 999999) / 1000000);
         timerId_ = startTimer(static_cast<int>(std::min<TickPlan::Ns>(ms, std::numeric_limits<int>::max())),
                               Qt::PreciseTimer);
@@ -127,7 +160,10 @@ private:
 
     TickPlan plan_;
     std::unordered_map<const void *, TVrTimer *> timers_;
+    std::unordered_set<const void *> skipping_;
+    bool watching_ = false;
     int timerId_ = 0;
+    TickPlan::Ns armedFor_ = 0;
 };
 
 TVrTimer::TVrTimer(QObject *parent) : QObject(parent) {}
@@ -219,6 +255,12 @@ void TVrTimer::arm() {
 
 void TVrTimer::disarm() {
     if (hub_) hub_->disarm(this);
+}
+
+void TVrTimer::skipTicks(int ticks, std::function<bool()> unchanged) {
+    if (type_ != TTimerType::ttSystem || !hub_ || ticks <= 0 || !unchanged) return;
+    skipHolds_ = std::move(unchanged);
+    hub_->skip(this, ticks);
 }
 
 void TVrTimer::hubTick() {

@@ -35,6 +35,10 @@ public:
     void setPriority(TThreadPriority priority);
     void setOnTimer(std::function<void()> handler);
     bool hasOnTimer() const { return static_cast<bool>(onTimer_); }
+    // A window timer's owner that knows its next `ticks` ticks would change nothing while `unchanged`
+    // holds lets them go by without waking the thread. The thread asks whenever something else woke it,
+    // and the ticks come back once it no longer holds. Disabling or a new interval ends this too.
+    void skipTicks(int ticks, std::function<bool()> unchanged);
 
     // For tests: how many worker threads this timer has started in its life.
     int threadsStarted() const { return threadsStarted_; }
@@ -57,6 +61,7 @@ private:
     bool syncEvent_ = true;
     TThreadPriority priority_ = TThreadPriority::tpNormal;
     std::function<void()> onTimer_;
+    std::function<bool()> skipHolds_;
     // Times this timer on its thread; the thread kind with SyncEvent re-arms it after each tick.
     std::shared_ptr<TickHub> hub_;
     bool ticking_ = false;

@@ -29,6 +29,33 @@ void TickPlan::disarm(const void *key) {
     std::erase_if(entries_, [key](const Entry &e) { return e.key == key; });
 }
 
+TickPlan::Entry *TickPlan::find(const void *key) {
+    const auto it =
+        std::find_if(entries_.begin(), entries_.end(), [key](const Entry &e) { return e.key == key; });
+    return it == entries_.end() ? nullptr : &*it;
+}
+
+void TickPlan::skip(const void *key, int ticks) {
+    Entry *e = find(key);
+    if (!e || !e->steady || ticks <= 0) return;
+    if (!e->skipping) e->skippedFrom = e->nominal;
+    e->skipping = true;
+    e->nominal += static_cast<Ns>(ticks) * e->interval;
+    e->due = shared(*e);
+}
+
+void TickPlan::wake(const void *key, Ns now) {
+    Entry *e = find(key);
+    if (!e || !e->skipping) return;
+    e->skipping = false;
+    Ns next = e->skippedFrom;
+    if (next <= now) next += ((now - next) / e->interval + 1) * e->interval;
+    if (next >= e->nominal) return;
+    e->nominal = next;
+    e->due = shared(*e);
+    if (e->due <= now) e->due = e->nominal;
+}
+
 bool TickPlan::armed(const void *key) const {
     return std::any_of(entries_.begin(), entries_.end(), [key](const Entry &e) { return e.key == key; });
 }
@@ -53,6 +80,7 @@ std::vector<const void *> TickPlan::takeDue(Ns now) {
     std::sort(steady.begin(), steady.end(),
               [](const Entry *a, const Entry *b) { return a->interval < b->interval; });
     for (Entry *e : steady) {
+        e->skipping = false;
         e->nominal += e->interval;
         if (e->nominal <= now) e->nominal = now + e->interval;
         e->due = e->nominal;

@@ -16,6 +16,9 @@ public:
     // on (each tick planned from the one before); any other is planned again by its owner after each tick.
     void arm(const void *key, Ns from, Ns interval, bool steady);
     void disarm(const void *key);
+    // Leaves out the next `ticks` ticks of a steady timer; wake() brings back the first of them after `now`.
+    void skip(const void *key, int ticks);
+    void wake(const void *key, Ns now);
     bool armed(const void *key) const;
     std::optional<Ns> nextDue() const;
     // The keys due by `now`, earliest first. Steady ones are planned again (ticks already missed are
@@ -29,7 +32,10 @@ private:
         Ns due;     // where it is moved to share a wake-up
         Ns interval;
         bool steady;
+        bool skipping = false;
+        Ns skippedFrom = 0; // the first tick left out
     };
+    Entry *find(const void *key);
     Ns shared(const Entry &entry) const;
 
     std::vector<Entry> entries_;

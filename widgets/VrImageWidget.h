@@ -52,6 +52,8 @@ protected:
     void recaptureBackground();
 
 private:
+    struct Shown;
+    static bool copyInto(QPaintDevice *device, const std::vector<Shown> &shown);
     void captureBackground();
     // The picture at `factor` device pixels per logical pixel, painted afresh when stale.
     const QImage &picture(int factor);

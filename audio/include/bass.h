@@ -165,6 +165,14 @@ QWORD BASS_ChannelSeconds2Bytes(DWORD handle, float pos);
 /* Peak of the last ~20 ms heard, 0..128 per side: left in the low word, right in the high word. 0 when
  * the channel is not playing; (DWORD)-1 on error. Decode-only channels decode 20 ms to measure. */
 DWORD BASS_ChannelGetLevel(DWORD handle);
+/* The level BASS_ChannelGetLevel will read ms from now, when the sound heard then is mixed already (a few
+ * hundred milliseconds ahead at most); it holds while BASS_GetSoundChanges returns the same count.
+ * (DWORD)-1 otherwise: BASS_ERROR_NOTAVAIL beyond what is mixed or for a decode-only or recording channel,
+ * BASS_ERROR_NOPLAY when the channel or the output is not playing. */
+DWORD BASS_ChannelGetLevelAhead(DWORD handle, DWORD ms);
+/* A count that moves whenever mixed sound is mixed again or dropped: an effect switched, a volume, a seek,
+ * a start, pause or stop. */
+QWORD BASS_GetSoundChanges(void);
 /* freq: playback rate in Hz (0 = the channel's own, -1 = leave); volume 0..100 (-1 = leave); pan
  * -100 (left) .. 100 (right), a balance: the far side falls linearly to silence. */
 BOOL BASS_ChannelSetAttributes(DWORD handle, int freq, int volume, int pan);

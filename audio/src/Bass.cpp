@@ -208,6 +208,7 @@ bool startPlaying(DWORD handle, const Found &found, bool restart) {
     }
     // A starting output mixes its whole buffer with this channel in it; a running one mixes again what it
     // has queued, so the channel is heard at once.
+    noteSoundChange();
     if (!l.outputRunning) {
         l.output->start();
         l.outputRunning = true;
@@ -235,6 +236,7 @@ bool freeChannel(DWORD handle, Channel::Kind kind) {
     if (it == l.channels.end() || it->second.channel->kind() != kind) return fail(BASS_ERROR_HANDLE, false);
     keep = it->second.channel;
     l.mixer->remove(keep.get());
+    noteSoundChange();
     l.output->rewrite();
     l.channels.erase(it);
     return ok(true);
@@ -276,6 +278,10 @@ std::optional<int> outputRate() {
     std::lock_guard guard(l.lock);
     if (!l.initialised) return std::nullopt;
     return l.rate;
+}
+
+std::size_t levelFrames(int rate) {
+    return static_cast<std::size_t>(rate * kLevelSeconds);
 }
 
 DWORD packLevel(float left, float right) {
@@ -324,6 +330,7 @@ void setError(int code) {
 void soundChanged() {
     Library &l = lib();
     std::lock_guard guard(l.lock);
+    noteSoundChange();
     if (l.output) l.output->rewrite();
 }
 
@@ -409,6 +416,7 @@ BOOL BASS_Start(void) try {
     std::lock_guard guard(l.lock);
     if (!l.initialised) return fail(BASS_ERROR_INIT, FALSE);
     if (!l.outputRunning) {
+        noteSoundChange();
         l.output->start();
         l.outputRunning = true;
     }
@@ -422,6 +430,7 @@ BOOL BASS_Stop(void) try {
     std::lock_guard guard(l.lock);
     if (!l.initialised) return fail(BASS_ERROR_INIT, FALSE);
     if (l.outputRunning) {
+        noteSoundChange();
         l.output->stop();
         l.outputRunning = false;
         l.stoppedNs = nowNs();
@@ -439,6 +448,7 @@ BOOL BASS_SetVolume(DWORD volume) try {
     if (!l.initialised) return fail(BASS_ERROR_INIT, FALSE);
     if (volume > 100) return fail(BASS_ERROR_ILLPARAM, FALSE);
     l.mixer->setMasterVolume(static_cast<float>(volume) / 100.0f);
+    noteSoundChange();
     l.output->rewrite();
     return ok(TRUE);
 } catch (...) {
@@ -624,15 +634,31 @@ DWORD BASS_ChannelGetLevel(DWORD handle) try {
         return ok(packLevel(left, right));
     }
     if (!found->playing) return ok(DWORD{0});
-    std::vector<float> recent(static_cast<std::size_t>(found->rate * kLevelSeconds) * 2);
-    channel.recent(recent.data(), recent.size() / 2, found->observedNs, found->rate);
-    for (std::size_t i = 0; i < recent.size(); i += 2) {
-        left = std::max(left, std::fabs(recent[i]));
-        right = std::max(right, std::fabs(recent[i + 1]));
-    }
+    channel.peakBefore(found->observedNs, found->rate, levelFrames(found->rate), false, left, right);
     return ok(packLevel(left, right));
 } catch (...) {
     return fail(exceptionCode(), kBadDword);
+}
+
+DWORD BASS_ChannelGetLevelAhead(DWORD handle, DWORD ms) try {
+    if (isRecordHandle(handle)) return fail(BASS_ERROR_NOTAVAIL, kBadDword);
+    const auto found = find(handle);
+    if (!found) return kBadDword;
+    const Channel &channel = *found->channel;
+    if (channel.decodeOnly()) return fail(BASS_ERROR_NOTAVAIL, kBadDword);
+    if (!found->playing || !found->outputRunning) return fail(BASS_ERROR_NOPLAY, kBadDword);
+    float left = 0;
+    float right = 0;
+    const std::int64_t atNs = found->observedNs + static_cast<std::int64_t>(ms) * 1'000'000;
+    if (!channel.peakBefore(atNs, found->rate, levelFrames(found->rate), true, left, right))
+        return fail(BASS_ERROR_NOTAVAIL, kBadDword);
+    return ok(packLevel(left, right));
+} catch (...) {
+    return fail(exceptionCode(), kBadDword);
+}
+
+QWORD BASS_GetSoundChanges(void) {
+    return soundChanges();
 }
 
 BOOL BASS_ChannelSetAttributes(DWORD handle, int freq, int volume, int pan) try {

@@ -273,7 +273,8 @@ std::size_t Channel::queuedFrames() const {
     return static_cast<std::size_t>(writeTotal_ - readTotal_);
 }
 
-std::uint64_t Channel::heardIndexLocked(std::int64_t nowNs, int outputRate) const {
+std::uint64_t Channel::heardIndexLocked(std::int64_t nowNs, int outputRate, bool *beyondMixed) const {
+    if (beyondMixed) *beyondMixed = heardCount_ == 0;
     if (heardCount_ == 0) return heardBase_;
     std::uint64_t oldest = readTotal_;
     for (std::size_t k = 1; k <= heardCount_; ++k) {
@@ -281,6 +282,7 @@ std::uint64_t Channel::heardIndexLocked(std::int64_t nowNs, int outputRate) cons
         if (e.audibleNs <= nowNs) {
             const auto elapsed =
                 static_cast<std::uint64_t>(static_cast<double>(nowNs - e.audibleNs) * outputRate / 1e9);
+            if (beyondMixed) *beyondMixed = k == 1 && elapsed > e.taken;
             return std::max(heardBase_, e.start + std::min(e.taken, elapsed));
         }
         oldest = e.start;
@@ -321,6 +323,31 @@ void Channel::recent(float *stereo, std::size_t frames, std::int64_t nowNs, int 
         stereo[2 * i] = valid ? history_[2 * at] : 0.0f;
         stereo[2 * i + 1] = valid ? history_[2 * at + 1] : 0.0f;
     }
+}
+
+bool Channel::peakBefore(std::int64_t atNs, int outputRate, std::size_t frames, bool mixedOnly, float &left,
+                         float &right) const {
+    std::lock_guard outLock(outMutex_);
+    bool beyond = false;
+    const std::uint64_t h = heardIndexLocked(atNs, outputRate, &beyond);
+    if (mixedOnly && beyond) return false;
+    // History older than kHistoryFrames before the newest mixed frame is gone, and so is any before 0.
+    const std::uint64_t oldest = readTotal_ > kHistoryFrames ? readTotal_ - kHistoryFrames : 0;
+    const std::uint64_t from = std::max({h > frames ? h - frames : 0, oldest});
+    left = 0.0f;
+    right = 0.0f;
+    // In at most two runs of the ring.
+    for (std::uint64_t i = from; i < h;) {
+        const auto at = static_cast<std::size_t>(i % kHistoryFrames);
+        const std::size_t run = std::min<std::size_t>(kHistoryFrames - at, static_cast<std::size_t>(h - i));
+        const float *x = history_.data() + 2 * at;
+        for (std::size_t k = 0; k < run; ++k) {
+            left = std::max(left, std::fabs(x[2 * k]));
+            right = std::max(right, std::fabs(x[2 * k + 1]));
+        }
+        i += run;
+    }
+    return true;
 }
 
 std::size_t Channel::decodeDirect(float *out, std::size_t frames) {

@@ -77,6 +77,10 @@ public:
     bool finished(std::int64_t nowNs, int outputRate) const;
     // `frames` stereo frames that end at the heard position (silence where history is missing).
     void recent(float *stereo, std::size_t frames, std::int64_t nowNs, int outputRate) const;
+    // The peak of each side over the `frames` frames heard just before `atNs` (silence where history is
+    // missing). With `mixedOnly`, false when the sound heard then is not mixed yet.
+    bool peakBefore(std::int64_t atNs, int outputRate, std::size_t frames, bool mixedOnly, float &left,
+                    float &right) const;
 
     // Decode-only channels: frames in the channel's own layout, effects applied. 0 at the end.
     std::size_t decodeDirect(float *out, std::size_t frames);
@@ -109,7 +113,7 @@ private:
     double currentRatio() const; // output frames per source frame
     void pushStereo(const float *stereo, std::size_t frames);
     void addCheckpointLocked(std::uint64_t outIndex, std::uint64_t srcFrame, double srcPerOut);
-    std::uint64_t heardIndexLocked(std::int64_t nowNs, int outputRate) const;
+    std::uint64_t heardIndexLocked(std::int64_t nowNs, int outputRate, bool *beyondMixed = nullptr) const;
     std::uint64_t keptFromLocked() const;
     void rewindToIndexLocked(std::uint64_t index);
 

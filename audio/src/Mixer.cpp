@@ -50,7 +50,20 @@ void Mixer::render(std::int16_t *out, std::size_t frames, std::int64_t audibleNs
     }
 }
 
+namespace {
+std::atomic<std::uint64_t> g_soundChanges{0};
+} // namespace
+
+std::uint64_t soundChanges() {
+    return g_soundChanges.load(std::memory_order_acquire);
+}
+
+void noteSoundChange() {
+    g_soundChanges.fetch_add(1, std::memory_order_acq_rel);
+}
+
 std::size_t Mixer::rewind(std::size_t frames) {
+    noteSoundChange();
     std::lock_guard lock(mutex_);
     std::uint64_t to = rendered_ - std::min<std::uint64_t>(frames, rendered_);
     for (const Channel *channel : channels_)
@@ -65,6 +78,7 @@ std::size_t Mixer::rewind(std::size_t frames) {
 }
 
 void Mixer::takeBackUnheard(std::int64_t nowNs) {
+    noteSoundChange();
     std::lock_guard lock(mutex_);
     for (Channel *channel : channels_)
         channel->takeBackUnheard(nowNs, rate_);

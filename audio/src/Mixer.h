@@ -40,4 +40,10 @@ private:
 // Steady-clock time in nanoseconds, the time base of every audible timestamp.
 std::int64_t nowNs();
 
+// A count that moves whenever sound already mixed is, or is about to be, mixed again or dropped: an
+// effect switched, a seek, a start, pause or stop. What was read ahead of the heard position holds until
+// it moves.
+std::uint64_t soundChanges();
+void noteSoundChange();
+
 } // namespace calvoran::audio

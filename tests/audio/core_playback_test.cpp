@@ -275,6 +275,37 @@ TEST_P(AudioCorePlayback, WaveDataIsWhatIsHeard) {
     EXPECT_EQ(level & 0xFFFF, level >> 16);
 }
 
+TEST_P(AudioCorePlayback, WhatMayChangeMixedSoundIsCountedAndNoLevelIsReadBeyondIt) {
+    const auto path = dir_.file("index.wav");
+    fx::writeWav(path, indexedSignal(44100 * 3), 44100, 2);
+    const DWORD stream = BASS_StreamCreateFile(FALSE, path.c_str(), 0, 0, 0);
+    ASSERT_TRUE(BASS_StreamPlay(stream, FALSE, 0));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    // Nothing is mixed seconds ahead.
+    EXPECT_EQ(BASS_ChannelGetLevelAhead(stream, 5000), static_cast<DWORD>(-1));
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_NOTAVAIL);
+
+    // What may make mixed sound sound different moves the count.
+    QWORD changes = BASS_GetSoundChanges();
+    const auto moved = [&changes] {
+        const QWORD now = BASS_GetSoundChanges();
+        const bool did = now != changes;
+        changes = now;
+        return did;
+    };
+    EXPECT_FALSE(moved());
+    ASSERT_TRUE(BASS_ChannelSetPosition(stream, 44100 * 4));
+    EXPECT_TRUE(moved());
+    ASSERT_TRUE(BASS_ChannelSetAttributes(stream, -1, 50, -1));
+    EXPECT_TRUE(moved());
+    ASSERT_TRUE(BASS_Stop());
+    EXPECT_TRUE(moved());
+    EXPECT_EQ(BASS_ChannelGetLevelAhead(stream, 30), static_cast<DWORD>(-1));
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_NOPLAY);
+    ASSERT_TRUE(BASS_Start());
+    EXPECT_TRUE(moved());
+}
+
 TEST_P(AudioCorePlayback, ModulesPlayToTheirEnd) {
     const fx::ModSong song = fx::oneNoteSong("Short", fx::Wave::Square, 16);
     ASSERT_TRUE(fx::writeModuleFile(dir_.file("short.xm"), fx::ModFormat::Xm, song));

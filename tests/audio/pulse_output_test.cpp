@@ -9,6 +9,8 @@
 #include <memory>
 #include <string>
 #include <sys/stat.h>
+#include <thread>
+#include <vector>
 
 namespace fx = calvoran::fixtures;
 using namespace std::chrono_literals;
@@ -114,5 +116,32 @@ TEST_F(SoundServerOutput, ChangesWhilePlayingAreHeardAtOnceAndTheTrackEndsWhole)
 
     EXPECT_TRUE(waitFor([&] { return BASS_ChannelIsActive(stream) == BASS_ACTIVE_STOPPED; }, 20s));
     EXPECT_EQ(BASS_ChannelGetPosition(stream), length);
+    EXPECT_TRUE(BASS_Free());
+}
+
+// The server holds 400 ms, so levels can be read before they are heard: the left side climbs by one step
+// a frame, and a level says which frame was heard last.
+TEST_F(SoundServerOutput, LevelsReadAheadAreTheLevelsHeardThen) {
+    std::vector<float> ramp(44100 * 3 * 2);
+    for (std::size_t i = 0; i < ramp.size() / 2; ++i)
+        ramp[2 * i] = ramp[2 * i + 1] = static_cast<float>(i % 32768) / 32768.0f;
+    ASSERT_TRUE(fx::writeWav(wav_, ramp, 44100, 2));
+    ASSERT_TRUE(BASS_Init(-1, 44100, 0, nullptr, nullptr));
+    const HSTREAM stream = playAgain();
+    ASSERT_NE(stream, 0u);
+    ASSERT_TRUE(waitFor([&] { return BASS_ChannelGetPosition(stream) >= 44100 * 4 / 2; }, 10s));
+    int compared = 0;
+    for (int i = 0; i < 40 && compared < 5; ++i) {
+        const QWORD heard = BASS_ChannelGetPosition(stream) / 4;
+        const DWORD ahead = BASS_ChannelGetLevelAhead(stream, 100);
+        const QWORD then = (heard + 4410) % 32768;
+        std::this_thread::sleep_for(7ms);
+        // Whatever is queued reaches 100 ms ahead at least half the time; the ramp's wrap is left out.
+        if (ahead == static_cast<DWORD>(-1) || then < 1000) continue;
+        EXPECT_NEAR(ahead & 0xFFFF, 128.0 * static_cast<double>(then) / 32768.0, 4.0);
+        EXPECT_EQ(ahead & 0xFFFF, ahead >> 16);
+        ++compared;
+    }
+    EXPECT_EQ(compared, 5);
     EXPECT_TRUE(BASS_Free());
 }

@@ -4,7 +4,9 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QThread>
+#include <QTimer>
 #include <QtTest/QTest>
 #include <atomic>
 #include <chrono>
@@ -198,6 +200,51 @@ TEST(ThreadTimer, WithoutSyncEventTicksRunOnTheWorker) {
 }
 
 namespace {
+
+// Runs a blocking event loop, as the player's is, until pred holds (checked every 5 ms) or ms pass.
+template <typename Pred> bool loopUntil(Pred pred, int ms) {
+    QEventLoop loop;
+    QElapsedTimer clock;
+    clock.start();
+    QTimer check;
+    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+        if (pred() || clock.elapsed() > ms) loop.quit();
+    });
+    check.start(5);
+    loop.exec();
+    return pred();
+}
+
+} // namespace
+
+TEST(SystemTimer, SkippedTicksComeBackWhenTheirOwnerSaysSomethingChanged) {
+    TVrTimer timer;
+    timer.setTimerType(TTimerType::ttSystem);
+    timer.setInterval(10);
+    bool holds = true;
+    int ticks = 0;
+    timer.setOnTimer([&] {
+        if (++ticks == 1) timer.skipTicks(100000, [&] { return holds; });
+    });
+    ASSERT_TRUE(loopUntil([&] { return ticks >= 1; }, 3000));
+    loopUntil([] { return false; }, 200);
+    EXPECT_EQ(ticks, 1);
+    // The checks above wake the thread; the first after the change brings the ticks back.
+    holds = false;
+    EXPECT_TRUE(loopUntil([&] { return ticks >= 3; }, 3000));
+
+    // A timer disabled and enabled again ticks, whatever it skipped before.
+    holds = true;
+    ticks = 0;
+    ASSERT_TRUE(loopUntil([&] { return ticks >= 1; }, 3000));
+    loopUntil([] { return false; }, 50);
+    ASSERT_EQ(ticks, 1);
+    timer.setEnabled(false);
+    timer.setEnabled(true);
+    EXPECT_TRUE(loopUntil([&] { return ticks >= 2; }, 3000));
+}
+
+namespace {
 constexpr calvoran::TickPlan::Ns kMs = 1000000;
 } // namespace
 
@@ -244,4 +291,28 @@ TEST(TickPlan, AloneATimerTicksOnItsOwnIntervalAndSkipsWhatItMissed) {
     EXPECT_EQ(*plan.nextDue(), 3100 * kMs);
     plan.disarm(&a);
     EXPECT_FALSE(plan.nextDue());
+}
+
+TEST(TickPlan, SkippedTicksLeaveTheRhythmAndComeBackOnIt) {
+    calvoran::TickPlan plan;
+    const int levels = 0, position = 0;
+    plan.arm(&levels, 0, 30 * kMs, true);
+    EXPECT_EQ(plan.takeDue(30 * kMs), std::vector<const void *>{&levels});
+    plan.skip(&levels, 3); // 60, 90 and 120 would change nothing
+    EXPECT_EQ(*plan.nextDue(), 150 * kMs);
+    // A slower timer armed meanwhile still falls on the level timer's rhythm.
+    plan.arm(&position, 32 * kMs, 90 * kMs, false);
+    EXPECT_EQ(*plan.nextDue(), 120 * kMs);
+    EXPECT_EQ(plan.takeDue(120 * kMs), std::vector<const void *>{&position});
+    EXPECT_EQ(plan.takeDue(150 * kMs), std::vector<const void *>{&levels});
+    EXPECT_EQ(*plan.nextDue(), 180 * kMs);
+
+    // Woken at 195: the next tick of the rhythm is 210, not the skipped 270.
+    plan.skip(&levels, 3);
+    EXPECT_EQ(*plan.nextDue(), 270 * kMs);
+    plan.wake(&levels, 195 * kMs);
+    EXPECT_EQ(*plan.nextDue(), 210 * kMs);
+    // Waking a timer that skips nothing changes nothing.
+    plan.wake(&levels, 200 * kMs);
+    EXPECT_EQ(*plan.nextDue(), 210 * kMs);
 }

@@ -355,8 +355,28 @@ void TForm1::tt1Timer() {
     const double seconds = engine_.positionSeconds();
     if (SeekDragging == 0) VrTrackBar1->setPosition(static_cast<int>(std::lround(seconds)));
     showPlayedTime(static_cast<float>(seconds));
+    skipQuietTicks(seconds);
     // Pending messages run as soon as the tick returns: it runs in the event loop, not in a thread that
     // waits for it.
+}
+
+// Ticks that would show the same second need not wake the thread; the sound already mixed says when the
+// next one comes.
+void TForm1::skipQuietTicks(double seconds) {
+    constexpr int kMostSkipped = 16;
+    const quint64 changes = calvoran::PlaybackEngine::soundChanges();
+    const auto looks = [](double s) {
+        return std::make_pair(std::lround(s), Look::minutesSeconds(static_cast<float>(s)));
+    };
+    const auto shown = looks(seconds);
+    int same = 0;
+    while (same < kMostSkipped) {
+        const double next = engine_.positionSecondsAhead(tt1_->Interval() * static_cast<unsigned>(same + 1));
+        if (next < 0 || looks(next) != shown) break;
+        ++same;
+    }
+    if (same > 0)
+        tt1_->skipTicks(same, [changes] { return calvoran::PlaybackEngine::soundChanges() == changes; });
 }
 
 void TForm1::showPlayedTime(float seconds) {

@@ -106,6 +106,7 @@ public:
     void vrTrackBar1MouseDown();
     void vrTrackBar1MouseUp();
     void tt1Timer();
+    void skipQuietTicks(double seconds);
     void Timer2Timer();
 
     // Menu, tray and dragging.

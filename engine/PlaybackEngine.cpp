@@ -184,6 +184,17 @@ double PlaybackEngine::positionSeconds() const {
     return seconds > 0 ? seconds : 0.0;
 }
 
+double PlaybackEngine::positionSecondsAhead(unsigned ms) const {
+    const QWORD bytes = BASS_ChannelGetPositionAhead(currentChannel_, ms);
+    if (bytes == static_cast<QWORD>(-1)) return -1.0;
+    const double seconds = BASS_ChannelBytes2Seconds(currentChannel_, bytes);
+    return seconds > 0 ? seconds : 0.0;
+}
+
+quint64 PlaybackEngine::soundChanges() {
+    return BASS_GetSoundChanges();
+}
+
 void PlaybackEngine::seekSeconds(int seconds) {
     BASS_ChannelSetPosition(currentChannel_,
                             BASS_ChannelSeconds2Bytes(currentChannel_, static_cast<float>(seconds)));

@@ -73,6 +73,10 @@ public:
 
     // Position in seconds heard on the current channel (0 when it gives none), and seeking.
     double positionSeconds() const;
+    // The position that will be heard `ms` from now, from sound already mixed; -1 when it is not known yet.
+    // It holds while soundChanges() stays the same.
+    double positionSecondsAhead(unsigned ms) const;
+    static quint64 soundChanges();
     void seekSeconds(int seconds);
     void setVolume(int volume);
 

@@ -258,9 +258,13 @@ void TVrTimer::disarm() {
 }
 
 void TVrTimer::skipTicks(int ticks, std::function<bool()> unchanged) {
-    if (type_ != TTimerType::ttSystem || !hub_ || ticks <= 0 || !unchanged) return;
+    if (!hub_ || ticks <= 0 || !unchanged) return;
     skipHolds_ = std::move(unchanged);
-    hub_->skip(this, ticks);
+    // The thread kind is planned again once its tick is over.
+    if (ticking_)
+        skipAfterTick_ = ticks;
+    else
+        hub_->skip(this, ticks);
 }
 
 void TVrTimer::hubTick() {
@@ -273,6 +277,8 @@ void TVrTimer::hubTick() {
     ticking_ = false;
     // The thread kind's next interval starts after the tick.
     if (type_ == TTimerType::ttThread && syncEvent_ && wantsTicks()) arm();
+    if (skipAfterTick_ > 0 && hub_) hub_->skip(this, skipAfterTick_);
+    skipAfterTick_ = 0;
 }
 
 void TVrTimer::StopTimer() {

@@ -35,9 +35,10 @@ public:
     void setPriority(TThreadPriority priority);
     void setOnTimer(std::function<void()> handler);
     bool hasOnTimer() const { return static_cast<bool>(onTimer_); }
-    // A window timer's owner that knows its next `ticks` ticks would change nothing while `unchanged`
-    // holds lets them go by without waking the thread. The thread asks whenever something else woke it,
-    // and the ticks come back once it no longer holds. Disabling or a new interval ends this too.
+    // An owner that knows the next `ticks` ticks would change nothing while `unchanged` holds lets them go
+    // by without waking the thread (timers whose ticks run on the UI thread). The thread asks whenever
+    // something else woke it, and the ticks come back once it no longer holds. Disabling or a new interval
+    // ends this too.
     void skipTicks(int ticks, std::function<bool()> unchanged);
 
     // For tests: how many worker threads this timer has started in its life.
@@ -62,6 +63,7 @@ private:
     TThreadPriority priority_ = TThreadPriority::tpNormal;
     std::function<void()> onTimer_;
     std::function<bool()> skipHolds_;
+    int skipAfterTick_ = 0;
     // Times this timer on its thread; the thread kind with SyncEvent re-arms it after each tick.
     std::shared_ptr<TickHub> hub_;
     bool ticking_ = false;

@@ -37,7 +37,7 @@ TickPlan::Entry *TickPlan::find(const void *key) {
 
 void TickPlan::skip(const void *key, int ticks) {
     Entry *e = find(key);
-    if (!e || !e->steady || ticks <= 0) return;
+    if (!e || ticks <= 0) return;
     if (!e->skipping) e->skippedFrom = e->nominal;
     e->skipping = true;
     e->nominal += static_cast<Ns>(ticks) * e->interval;

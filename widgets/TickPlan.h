@@ -16,7 +16,7 @@ public:
     // on (each tick planned from the one before); any other is planned again by its owner after each tick.
     void arm(const void *key, Ns from, Ns interval, bool steady);
     void disarm(const void *key);
-    // Leaves out the next `ticks` ticks of a steady timer; wake() brings back the first of them after `now`.
+    // Leaves out the next `ticks` ticks of a timer; wake() brings back the first of them after `now`.
     void skip(const void *key, int ticks);
     void wake(const void *key, Ns now);
     bool armed(const void *key) const;

@@ -155,6 +155,10 @@ const char *BASS_MusicGetName(HMUSIC handle);
 DWORD BASS_ChannelIsActive(DWORD handle);
 /* The position now being heard, in bytes (decode-only channels: how far they have been decoded). */
 QWORD BASS_ChannelGetPosition(DWORD handle);
+/* The position BASS_ChannelGetPosition will read ms from now, when the sound heard then is mixed already; it
+ * holds while BASS_GetSoundChanges returns the same count. (QWORD)-1 otherwise, with the errors of
+ * BASS_ChannelGetLevelAhead. */
+QWORD BASS_ChannelGetPositionAhead(DWORD handle, DWORD ms);
 /* Seeks to a byte position (rounded down to whole frames); exact to the sample. Fails with
  * BASS_ERROR_POSITION beyond the end. */
 BOOL BASS_ChannelSetPosition(DWORD handle, QWORD pos);

@@ -572,6 +572,21 @@ QWORD BASS_ChannelGetPosition(DWORD handle) try {
     return fail(exceptionCode(), kBadQword);
 }
 
+QWORD BASS_ChannelGetPositionAhead(DWORD handle, DWORD ms) try {
+    const auto found = find(handle);
+    if (!found) return kBadQword;
+    const Channel &channel = *found->channel;
+    if (channel.decodeOnly()) return fail(BASS_ERROR_NOTAVAIL, kBadQword);
+    if (!found->playing || !found->outputRunning) return fail(BASS_ERROR_NOPLAY, kBadQword);
+    bool beyond = false;
+    const std::int64_t atNs = found->observedNs + static_cast<std::int64_t>(ms) * 1'000'000;
+    const QWORD frame = channel.heardFrame(atNs, found->rate, &beyond);
+    if (beyond) return fail(BASS_ERROR_NOTAVAIL, kBadQword);
+    return ok(frame * static_cast<QWORD>(channel.channels()) * 2);
+} catch (...) {
+    return fail(exceptionCode(), kBadQword);
+}
+
 BOOL BASS_ChannelSetPosition(DWORD handle, QWORD pos) try {
     const auto found = find(handle);
     if (!found) return FALSE;

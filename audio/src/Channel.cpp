@@ -295,9 +295,9 @@ std::uint64_t Channel::heardIndex(std::int64_t nowNs, int outputRate) const {
     return heardIndexLocked(nowNs, outputRate);
 }
 
-std::uint64_t Channel::heardFrame(std::int64_t nowNs, int outputRate) const {
+std::uint64_t Channel::heardFrame(std::int64_t nowNs, int outputRate, bool *beyondMixed) const {
     std::lock_guard outLock(outMutex_);
-    const std::uint64_t h = heardIndexLocked(nowNs, outputRate);
+    const std::uint64_t h = heardIndexLocked(nowNs, outputRate, beyondMixed);
     const Checkpoint *cp = &checkpoints_[0];
     for (std::size_t i = 0; i < checkpointCount_; ++i)
         if (checkpoints_[i].outIndex <= h) cp = &checkpoints_[i];

@@ -71,8 +71,9 @@ public:
 
     // The channel output frame heard at time `nowNs`.
     std::uint64_t heardIndex(std::int64_t nowNs, int outputRate) const;
-    // The source frame heard at time `nowNs`.
-    std::uint64_t heardFrame(std::int64_t nowNs, int outputRate) const;
+    // The source frame heard at time `nowNs`; `beyondMixed` tells whether the sound heard then is not mixed
+    // yet.
+    std::uint64_t heardFrame(std::int64_t nowNs, int outputRate, bool *beyondMixed = nullptr) const;
     // True once decoding ended and every queued frame was heard.
     bool finished(std::int64_t nowNs, int outputRate) const;
     // `frames` stereo frames that end at the heard position (silence where history is missing).

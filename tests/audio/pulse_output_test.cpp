@@ -121,7 +121,7 @@ TEST_F(SoundServerOutput, ChangesWhilePlayingAreHeardAtOnceAndTheTrackEndsWhole)
 
 // The server holds 400 ms, so levels can be read before they are heard: the left side climbs by one step
 // a frame, and a level says which frame was heard last.
-TEST_F(SoundServerOutput, LevelsReadAheadAreTheLevelsHeardThen) {
+TEST_F(SoundServerOutput, LevelsAndPositionsReadAheadAreTheOnesHeardThen) {
     std::vector<float> ramp(44100 * 3 * 2);
     for (std::size_t i = 0; i < ramp.size() / 2; ++i)
         ramp[2 * i] = ramp[2 * i + 1] = static_cast<float>(i % 32768) / 32768.0f;
@@ -134,12 +134,15 @@ TEST_F(SoundServerOutput, LevelsReadAheadAreTheLevelsHeardThen) {
     for (int i = 0; i < 40 && compared < 5; ++i) {
         const QWORD heard = BASS_ChannelGetPosition(stream) / 4;
         const DWORD ahead = BASS_ChannelGetLevelAhead(stream, 100);
+        const QWORD position = BASS_ChannelGetPositionAhead(stream, 100);
         const QWORD then = (heard + 4410) % 32768;
         std::this_thread::sleep_for(7ms);
         // Whatever is queued reaches 100 ms ahead at least half the time; the ramp's wrap is left out.
         if (ahead == static_cast<DWORD>(-1) || then < 1000) continue;
         EXPECT_NEAR(ahead & 0xFFFF, 128.0 * static_cast<double>(then) / 32768.0, 4.0);
         EXPECT_EQ(ahead & 0xFFFF, ahead >> 16);
+        ASSERT_NE(position, static_cast<QWORD>(-1));
+        EXPECT_NEAR(static_cast<double>(position / 4), static_cast<double>(heard + 4410), 44.1);
         ++compared;
     }
     EXPECT_EQ(compared, 5);

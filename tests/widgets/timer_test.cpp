@@ -217,9 +217,9 @@ template <typename Pred> bool loopUntil(Pred pred, int ms) {
 
 } // namespace
 
-TEST(SystemTimer, SkippedTicksComeBackWhenTheirOwnerSaysSomethingChanged) {
+TEST_P(TimerKinds, SkippedTicksComeBackWhenTheirOwnerSaysSomethingChanged) {
     TVrTimer timer;
-    timer.setTimerType(TTimerType::ttSystem);
+    timer.setTimerType(GetParam());
     timer.setInterval(10);
     bool holds = true;
     int ticks = 0;

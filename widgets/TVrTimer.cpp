@@ -94,8 +94,9 @@ public:
         if (!plan_.armed(timer)) return;
         if (!watching_) {
             // Whatever woke the thread may have made the skipped ticks count again.
-            if (auto *dispatcher = QAbstractEventDispatcher::instance())
-                connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, [this] { checkSkips(); });
+            auto *dispatcher = QAbstractEventDispatcher::instance();
+            if (dispatcher == nullptr) return; // no loop to ask in: every tick comes
+            connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, [this] { checkSkips(); });
             watching_ = true;
         }
         plan_.skip(timer, ticks);

@@ -363,20 +363,17 @@ void TForm1::tt1Timer() {
 // Ticks that would show the same second need not wake the thread; the sound already mixed says when the
 // next one comes.
 void TForm1::skipQuietTicks(double seconds) {
-    constexpr int kMostSkipped = 16;
     const quint64 changes = calvoran::PlaybackEngine::soundChanges();
     const auto looks = [](double s) {
         return std::make_pair(std::lround(s), Look::minutesSeconds(static_cast<float>(s)));
     };
     const auto shown = looks(seconds);
-    int same = 0;
-    while (same < kMostSkipped) {
-        const double next = engine_.positionSecondsAhead(tt1_->Interval() * static_cast<unsigned>(same + 1));
-        if (next < 0 || looks(next) != shown) break;
-        ++same;
-    }
-    if (same > 0)
-        tt1_->skipTicks(same, [changes] { return calvoran::PlaybackEngine::soundChanges() == changes; });
+    tt1_->skipQuietTicks(
+        [&](unsigned ms) {
+            const double next = engine_.positionSecondsAhead(ms);
+            return next >= 0 && looks(next) == shown;
+        },
+        [changes] { return calvoran::PlaybackEngine::soundChanges() == changes; });
 }
 
 void TForm1::showPlayedTime(float seconds) {

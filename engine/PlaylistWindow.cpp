@@ -283,20 +283,16 @@ void TForm2::Timer1Timer() {
 
 // Ticks whose sound is mixed already and would light the same ticks of the bars need not wake the thread.
 void TForm2::skipQuietTicks(DWORD channel, DWORD level) {
-    constexpr int kMostSkipped = 16;
     const QWORD changes = BASS_GetSoundChanges();
     const auto left = [](DWORD l) { return static_cast<int>(l & 0xFFFF); };
     const auto right = [](DWORD l) { return static_cast<int>(l >> 16); };
-    int same = 0;
-    while (same < kMostSkipped) {
-        const DWORD next =
-            BASS_ChannelGetLevelAhead(channel, timer1_->Interval() * static_cast<unsigned>(same + 1));
-        if (next == static_cast<DWORD>(-1) ||
-            !displays_->levelsLookSame(left(level), right(level), left(next), right(next)))
-            break;
-        ++same;
-    }
-    if (same > 0) timer1_->skipTicks(same, [changes] { return BASS_GetSoundChanges() == changes; });
+    timer1_->skipQuietTicks(
+        [&](unsigned ms) {
+            const DWORD next = BASS_ChannelGetLevelAhead(channel, ms);
+            return next != static_cast<DWORD>(-1) &&
+                   displays_->levelsLookSame(left(level), right(level), left(next), right(next));
+        },
+        [changes] { return BASS_GetSoundChanges() == changes; });
 }
 
 double TForm2::MeasureSeconds(const QString &path) {

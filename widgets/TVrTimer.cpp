@@ -268,6 +268,14 @@ void TVrTimer::skipTicks(int ticks, std::function<bool()> unchanged) {
         hub_->skip(this, ticks);
 }
 
+void TVrTimer::skipQuietTicks(const std::function<bool(unsigned)> &quietAt, std::function<bool()> unchanged,
+                              int most) {
+    int quiet = 0;
+    while (quiet < most && quietAt(interval_ * static_cast<unsigned>(quiet + 1)))
+        ++quiet;
+    skipTicks(quiet, std::move(unchanged));
+}
+
 void TVrTimer::hubTick() {
     // A window timer does not tick again inside its own tick (a message box it shows, say).
     if (ticking_) return;

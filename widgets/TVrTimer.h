@@ -40,6 +40,10 @@ public:
     // something else woke it, and the ticks come back once it no longer holds. Disabling or a new interval
     // ends this too.
     void skipTicks(int ticks, std::function<bool()> unchanged);
+    // Skips the ticks that follow for as long as `quietAt(ms)` says a tick `ms` from now would change
+    // nothing (at most `most` of them).
+    void skipQuietTicks(const std::function<bool(unsigned ms)> &quietAt, std::function<bool()> unchanged,
+                        int most = 16);
 
     // For tests: how many worker threads this timer has started in its life.
     int threadsStarted() const { return threadsStarted_; }

@@ -283,7 +283,7 @@ void TForm2::Timer1Timer() {
 
 // Ticks whose sound is mixed already and would light the same ticks of the bars need not wake the thread.
 void TForm2::skipQuietTicks(DWORD channel, DWORD level) {
-    const QWORD changes = BASS_GetSoundChanges();
+    const quint64 changes = PlaybackEngine::soundChanges();
     const auto left = [](DWORD l) { return static_cast<int>(l & 0xFFFF); };
     const auto right = [](DWORD l) { return static_cast<int>(l >> 16); };
     timer1_->skipQuietTicks(
@@ -292,7 +292,7 @@ void TForm2::skipQuietTicks(DWORD channel, DWORD level) {
             return next != static_cast<DWORD>(-1) &&
                    displays_->levelsLookSame(left(level), right(level), left(next), right(next));
         },
-        [changes] { return BASS_GetSoundChanges() == changes; });
+        [changes] { return PlaybackEngine::soundChanges() == changes; });
 }
 
 double TForm2::MeasureSeconds(const QString &path) {

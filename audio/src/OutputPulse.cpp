@@ -82,6 +82,7 @@ public:
         attr.minreq = scaled(kRequestFrames);
         attr.fragsize = static_cast<std::uint32_t>(-1);
         pa_stream_set_state_callback(stream_, &PulseOutput::streamState, this);
+        pa_stream_set_write_callback(stream_, &PulseOutput::serverAsks, this);
         // The buffer length is the whole latency, the server's own included; the latency between the server's
         // reports is estimated here, so the timer knows how much is left without asking.
         const auto flags =
@@ -172,9 +173,13 @@ private:
         return std::max(writeEndNs_, now);
     }
 
-    // Server thread, with the loop's lock held: fills the buffer up to its length and comes back once about
-    // half of it has played.
+    // Server thread, with the loop's lock held: fills the buffer up to its length. The server asks again once
+    // a request's worth has played, and the thread is awake for that anyway; the timer only stands in for a
+    // server that does not ask.
     static void topUpDue(pa_mainloop_api *, pa_time_event *, const struct timeval *, void *user) {
+        static_cast<PulseOutput *>(user)->topUp();
+    }
+    static void serverAsks(pa_stream *, std::size_t, void *user) {
         static_cast<PulseOutput *>(user)->topUp();
     }
 
@@ -202,7 +207,7 @@ private:
         }
         writeEndNs_ = end;
         // Never sooner than 10 ms: a server that refuses writes must not make this thread spin.
-        const std::int64_t lowNs = std::max<std::int64_t>(10'000'000, end - now - bufferNs / 2);
+        const std::int64_t lowNs = std::max<std::int64_t>(10'000'000, end - now - bufferNs / 4);
         pa_context_rttime_restart(context_, topUpEvent_,
                                   pa_rtclock_now() + static_cast<pa_usec_t>(lowNs / 1000));
     }

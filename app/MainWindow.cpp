@@ -467,17 +467,9 @@ bool TForm1::ledAutoScroll() const {
 void TForm1::setLevels(int left, int right) {
     // A bar reaches the screen only when a tick lit or went out, and at once: no posted update. Both bars
     // go out in one paint, so one flush to the display server.
-    const auto move = [](calvoran::TVrLevelBar *bar, int value) {
-        const int lit = bar->litCount();
-        bar->setPosition(std::clamp(value, 0, kLevelMax));
-        return bar->litCount() != lit;
-    };
-    const bool leftMoved = move(VrLevelBar1, left);
-    const bool rightMoved = move(VrLevelBar2, right);
-    if (leftMoved && rightMoved)
-        calvoran::VrImageWidget::showNow({VrLevelBar1, VrLevelBar2});
-    else if (leftMoved || rightMoved)
-        calvoran::VrImageWidget::showNow({leftMoved ? VrLevelBar1 : VrLevelBar2});
+    VrLevelBar1->setPosition(std::clamp(left, 0, kLevelMax));
+    VrLevelBar2->setPosition(std::clamp(right, 0, kLevelMax));
+    calvoran::VrImageWidget::showNow({VrLevelBar1, VrLevelBar2});
 }
 
 bool TForm1::levelsLookSame(int left1, int right1, int left2, int right2) const {

@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QResizeEvent>
+#include <algorithm>
 
 namespace calvoran {
 
@@ -143,22 +144,33 @@ void TVrLevelBar::setStyle(TVrProgressStyle value) {
     update();
 }
 
+QRect TVrLevelBar::tickRect(int tick, const QRect &content) const {
+    const int pitch = tickHeight_ + spacing_;
+    const bool horizontal = orientation_ == voHorizontal;
+    const int length = horizontal ? content.width() : content.height();
+    // Offset of the tick from the content's left or top edge.
+    const bool fromStart = horizontal == (style_ == psBottomLeft);
+    const int offset = fromStart ? (tick - 1) * pitch : length - tick * pitch + spacing_;
+    return horizontal ? QRect(content.left() + offset, content.top(), tickHeight_, content.height())
+                      : QRect(content.left(), content.top() + offset, content.width(), tickHeight_);
+}
+
+QRect TVrLevelBar::differingArea(int from, int to) const {
+    const int edge = bevel_.totalWidth();
+    const QRect content = rect().adjusted(edge, edge, -edge, -edge);
+    QRect area;
+    for (int t = std::min(from, to) + 1; t <= std::max(from, to); ++t)
+        area |= tickRect(t, content);
+    return area;
+}
+
 void TVrLevelBar::paintImage(QPainter &painter) {
     const QRect content = bevel_.paint(painter, QRect(QPoint(0, 0), size()));
     const int n = tickCount();
     const int lit = litCount();
-    const int pitch = tickHeight_ + spacing_;
-    const bool horizontal = orientation_ == voHorizontal;
-    const int length = horizontal ? content.width() : content.height();
     for (int t = 1; t <= n; ++t) {
-        // Offset of the tick from the content's left or top edge.
-        const bool fromStart = horizontal == (style_ == psBottomLeft);
-        const int offset = fromStart ? (t - 1) * pitch : length - t * pitch + spacing_;
-        const QRect tick = horizontal
-                               ? QRect(content.left() + offset, content.top(), tickHeight_, content.height())
-                               : QRect(content.left(), content.top() + offset, content.width(), tickHeight_);
         const TVrPalette &palette = palettes_[zoneOf(t) - 1];
-        painter.fillRect(tick, t <= lit ? palette.High() : palette.Low());
+        painter.fillRect(tickRect(t, content), t <= lit ? palette.High() : palette.Low());
     }
 }
 

@@ -65,10 +65,12 @@ public:
 protected:
     void paintImage(QPainter &painter) override;
     int pictureKey() const override { return litCount(); }
+    QRect differingArea(int from, int to) const override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:
     void fitLength();
+    QRect tickRect(int tick, const QRect &content) const; // tick counted from 1 at the growing end
 
     int minValue_ = 0;
     int maxValue_ = 100;

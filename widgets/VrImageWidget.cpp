@@ -97,11 +97,13 @@ const QImage &VrImageWidget::picture(int factor) {
     return shown_;
 }
 
-void VrImageWidget::paintEvent(QPaintEvent *) {
+void VrImageWidget::paintEvent(QPaintEvent *event) {
     QPainter painter(this);
     const int factor = qMax(1, static_cast<int>(std::lround(painter.device()->devicePixelRatioF())));
     const QImage &image = picture(factor);
     if (!image.isNull()) painter.drawImage(0, 0, image);
+    // A partial paint leaves the rest of an older picture on screen.
+    onScreenKey_ = !image.isNull() && event->region().contains(rect()) ? pictureKey() : -1;
 }
 
 // Whether a see-through widget lies on top of `widget`: the window's own paint cycle must then paint it over
@@ -129,7 +131,7 @@ static bool seeThroughAbove(const QWidget *widget) {
 struct VrImageWidget::Shown {
     VrImageWidget *widget;
     QPoint at;      // in the window
-    QRegion region; // visible part, in the window
+    QRegion region; // visible part that changed, in the window
 };
 
 // The pictures row by row into the backing store: a painter for two small bars costs more than the copy.
@@ -167,11 +169,16 @@ void VrImageWidget::showNow(std::initializer_list<VrImageWidget *> widgets) {
     bool direct = true;
     for (VrImageWidget *widget : widgets) {
         if (!widget->isVisible() || !widget->updatesEnabled()) continue;
+        const int key = widget->pictureKey();
+        const QRect changed = key >= 0 && widget->onScreenKey_ >= 0 && !widget->shown_.isNull()
+                                  ? widget->differingArea(widget->onScreenKey_, key)
+                                  : widget->rect();
+        if (changed.isEmpty()) continue;
         if (window == nullptr) window = widget->window();
         direct = direct && widget->window() == window && widget->testAttribute(Qt::WA_OpaquePaintEvent) &&
                  !seeThroughAbove(widget);
         const QPoint at = widget->mapTo(window, QPoint());
-        shown.push_back(Shown{widget, at, widget->visibleRegion().translated(at)});
+        shown.push_back(Shown{widget, at, (widget->visibleRegion() & changed).translated(at)});
         region += shown.back().region;
     }
     if (window == nullptr || region.isEmpty()) return;
@@ -182,8 +189,8 @@ void VrImageWidget::showNow(std::initializer_list<VrImageWidget *> widgets) {
         return;
     QBackingStore *store = window->backingStore();
     if (!direct || store == nullptr) {
-        for (VrImageWidget *widget : widgets)
-            widget->repaint();
+        for (const Shown &s : shown)
+            s.widget->repaint();
         return;
     }
     store->beginPaint(region);
@@ -198,6 +205,8 @@ void VrImageWidget::showNow(std::initializer_list<VrImageWidget *> widgets) {
     }
     store->endPaint();
     store->flush(region, handle);
+    for (const Shown &s : shown)
+        s.widget->onScreenKey_ = s.widget->shown_.isNull() ? -1 : s.widget->pictureKey();
 }
 
 } // namespace calvoran

@@ -31,14 +31,15 @@ public:
     void update() {
         stale_ = true;
         kept_.clear();
+        onScreenKey_ = -1;
         QWidget::update();
     }
     using QWidget::update;
     // The picture to show changed, but the look did not (a level bar's lit ticks, say).
     void invalidatePicture() { stale_ = true; }
     // Puts the current pictures of `widgets` on screen at once, in one paint of their window and one flush,
-    // without the window's paint cycle: for pictures that change many times a second. Nothing is painted
-    // while the window is not exposed.
+    // without the window's paint cycle: for pictures that change many times a second. Only what differs
+    // from the picture on screen goes out; nothing is painted while the window is not exposed.
     static void showNow(std::initializer_list<VrImageWidget *> widgets);
 
 protected:
@@ -47,6 +48,8 @@ protected:
     // A widget that shows one of a few pictures in turn (a level bar, by lit ticks) names the current one,
     // and each is painted once until the look changes (update()). -1: paint every time.
     virtual int pictureKey() const { return -1; }
+    // Where the pictures named `from` and `to` differ, in widget pixels (both keys valid).
+    virtual QRect differingArea(int from, int to) const { return from == to ? QRect() : rect(); }
     void paintEvent(QPaintEvent *event) override;
     // Drops the captured background so the next paint takes the parent's pixels again.
     void recaptureBackground();
@@ -63,6 +66,7 @@ private:
     QImage background_;
     QImage shown_; // the last picture put on screen, at device pixels
     bool stale_ = true;
+    int onScreenKey_ = -1; // the picture whole in the window's backing store; -1 unknown
     static constexpr std::size_t kKeptPictures = 64;
     std::vector<std::pair<int, QImage>> kept_;
 };

@@ -490,17 +490,20 @@ TEST_F(MainWindowTest, ExitStopsEverythingAndSavesTheList) {
 
 namespace {
 // Lit pixels of a level bar in what reached the window, not in a fresh render of the widgets.
-int litOnWindow(TForm1 &main, calvoran::TVrLevelBar *bar) {
-    const QRect onWindow = bar->geometry().translated(bar->parentWidget()->mapTo(&main, QPoint()));
-    const QImage image =
-        main.screen()
-            ->grabWindow(main.winId(), onWindow.x(), onWindow.y(), onWindow.width(), onWindow.height())
-            .toImage();
+int litIn(const QImage &image) {
     int lit = 0;
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
             lit += qGreen(image.pixel(x, y)) > 160 ? 1 : 0;
     return lit;
+}
+
+int litOnWindow(TForm1 &main, calvoran::TVrLevelBar *bar) {
+    const QRect onWindow = bar->geometry().translated(bar->parentWidget()->mapTo(&main, QPoint()));
+    return litIn(
+        main.screen()
+            ->grabWindow(main.winId(), onWindow.x(), onWindow.y(), onWindow.width(), onWindow.height())
+            .toImage());
 }
 } // namespace
 
@@ -520,6 +523,26 @@ TEST_F(MainWindowTest, LevelBarsShowEachNewLevel) {
     EXPECT_LT(half, loud);
     main.setLevels(0, 0);
     EXPECT_EQ(litPixels(main.VrLevelBar1), quiet);
+    // Only the ticks that changed go out: after small and large steps either way, after a paint of the whole
+    // window and after the window was away, the window still shows each whole bar as it is now.
+    const auto expectWhole = [&](const char *when) {
+        for (calvoran::TVrLevelBar *bar : {main.VrLevelBar1, main.VrLevelBar2})
+            EXPECT_EQ(litPixels(bar), litIn(bar->renderImage())) << when << " at " << bar->Position();
+    };
+    for (int level : {8, 16, 12, 128, 120, 4, 64}) {
+        main.setLevels(level, 128 - level);
+        expectWhole("a step");
+    }
+    main.repaint();
+    main.setLevels(72, 60);
+    expectWhole("after a paint");
+    main.hide();
+    main.setLevels(128, 0);
+    main.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
+    QCoreApplication::processEvents();
+    main.setLevels(120, 8);
+    expectWhole("after the window was away");
 }
 
 TEST_F(MainWindowTest, NothingIsPaintedWhileMinimised) {

@@ -28,12 +28,14 @@ thread_local int t_error = BASS_OK;
 
 constexpr QWORD kBadQword = ~QWORD{0};
 constexpr DWORD kBadDword = ~DWORD{0};
-// How far decoding runs ahead of the mixer, and how often the update thread tops it up: effects and
-// volume apply at mix time, so only a speed change waits for what is queued. The sound server output takes
-// up to 400 ms at once (when it starts) and 200 ms after that; the margin covers a busy machine and grows
-// for good once the mixer found a ring empty.
+// How far decoding runs ahead of the mixer: effects and volume apply at mix time, so only a speed change
+// waits for what is queued. The sound server output takes up to 400 ms at once (when it starts) and 200 ms
+// after that; the margin covers a busy machine and grows for good once the mixer found a ring empty. The
+// mixer wakes the update thread when a ring runs low, so decoding shares the output's wake-ups; the period
+// is for a stream waiting on the network, and for an output that stopped asking.
 constexpr double kAheadSeconds = 0.5;
 constexpr auto kUpdatePeriod = std::chrono::milliseconds(80);
+constexpr auto kRefillPeriod = std::chrono::milliseconds(250);
 constexpr double kLevelSeconds = 0.02;
 
 struct Entry {
@@ -56,6 +58,7 @@ struct Library {
     std::int64_t stoppedNs = 0;
     std::thread updater;
     std::condition_variable wake;
+    std::atomic<bool> runningLow{false}; // set by the mixer, without the lock
     bool quit = false;
 
     // The device thread writes the loopback ring until this library stops it, so the ring is made
@@ -137,8 +140,11 @@ void updateLoop() {
         // decoded for every channel from now on.
         for (auto &item : playing)
             if (item.second->takeStarved()) g_aheadScale.store(std::min(g_aheadScale.load() * 2, 8));
-        for (auto &item : playing)
+        bool waiting = false;
+        for (auto &item : playing) {
             item.second->fill(aheadFrames(rate));
+            waiting = waiting || item.second->inputWaiting();
+        }
         guard.lock();
         const std::int64_t observed = observedNsLocked(l);
         done.clear();
@@ -153,7 +159,12 @@ void updateLoop() {
         }
         const bool busy = !playing.empty();
         playing.clear(); // channels freed meanwhile are destroyed here, outside the mixer
-        l.wake.wait_for(guard, busy ? kUpdatePeriod : std::chrono::milliseconds(200));
+        // A mixer that ran low while this thread was busy has left its mark; the wake-up itself was lost.
+        if (!l.runningLow.exchange(false))
+            l.wake.wait_for(guard, !busy     ? std::chrono::milliseconds(200)
+                                   : waiting ? kUpdatePeriod
+                                             : kRefillPeriod);
+        l.runningLow.store(false);
     }
 }
 
@@ -376,7 +387,10 @@ BOOL BASS_Init(int device, DWORD freq, DWORD flags, void *win, const void *clsid
     if (device < -1 || device > 1) return fail(BASS_ERROR_DEVICE, FALSE);
     const int rate = freq == 0 ? 44100 : static_cast<int>(freq);
     if (freq != 0 && (freq < 8000 || freq > 192000)) return fail(BASS_ERROR_ILLPARAM, FALSE);
-    auto mixer = std::make_unique<Mixer>(rate);
+    auto mixer = std::make_unique<Mixer>(rate, [library = &l] {
+        library->runningLow.store(true);
+        library->wake.notify_all();
+    });
     std::unique_ptr<Output> output;
     if (device == 0) {
         output = openNullOutput(*mixer);

@@ -123,7 +123,13 @@ void Channel::fill(std::size_t targetFrames) {
             std::lock_guard outLock(outMutex_);
             queued = static_cast<std::size_t>(writeTotal_ - readTotal_);
         }
-        if (queued >= targetFrames) break;
+        if (queued >= targetFrames) {
+            // A fifth taken is worth waking the update thread for: the sound server takes 200 ms of 500 at
+            // once.
+            std::lock_guard outLock(outMutex_);
+            refillBelow_ = targetFrames - targetFrames / 5;
+            break;
+        }
         const double ratio = currentRatio();
         if (ratio != ratio_) {
             std::lock_guard outLock(outMutex_);
@@ -183,7 +189,7 @@ void Channel::fill(std::size_t targetFrames) {
     }
 }
 
-void Channel::mixInto(float *out, std::size_t frames, std::uint64_t outFrame, std::int64_t audibleNs) {
+bool Channel::mixInto(float *out, std::size_t frames, std::uint64_t outFrame, std::int64_t audibleNs) {
     const int pan = pan_.load(std::memory_order_relaxed);
     const float volume = static_cast<float>(volume_.load(std::memory_order_relaxed)) / 100.0f;
     const float left = volume * (pan > 0 ? static_cast<float>(100 - pan) / 100.0f : 1.0f);
@@ -213,6 +219,9 @@ void Channel::mixInto(float *out, std::size_t frames, std::uint64_t outFrame, st
     heardNext_ = (heardNext_ + 1) % kHeardEntries;
     heardCount_ = std::min(heardCount_ + 1, kHeardEntries);
     readTotal_ += n;
+    // A stream waiting for the network, or at its end, gets nothing from a top-up.
+    return writeTotal_ - readTotal_ < refillBelow_ && !ringEnded_ &&
+           !inputWaiting_.load(std::memory_order_relaxed);
 }
 
 std::uint64_t Channel::keptFromLocked() const {

@@ -56,11 +56,13 @@ public:
     void fill(std::size_t targetFrames);
     // True once after the mixer found the ring empty before the end.
     bool takeStarved() { return starved_.exchange(false) && !inputWaiting_.load(); }
+    // The last top-up found the network stream without data.
+    bool inputWaiting() const { return inputWaiting_.load(); }
 
     // Mixer thread: adds up to `frames` queued stereo frames into `out`, with effects, pan and volume, and
     // records that they are the mixer's output frames from `outFrame` on, audible at `audibleNs`. Never
-    // blocks for long and never allocates.
-    void mixInto(float *out, std::size_t frames, std::uint64_t outFrame, std::int64_t audibleNs);
+    // blocks for long and never allocates. True when the ring has run low enough to be topped up now.
+    bool mixInto(float *out, std::size_t frames, std::uint64_t outFrame, std::int64_t audibleNs);
     // The earliest output frame rewind() can go back to: mixed frames are kept for a while after mixing.
     std::uint64_t earliestRewindFrame() const;
     // Takes back every frame mixed at output frame `outFrame` or later, so the next mixInto hands them out
@@ -161,6 +163,7 @@ private:
     std::size_t checkpointCount_ = 0;
     bool ringEnded_ = false;
     std::atomic<bool> starved_{false};
+    std::size_t refillBelow_ = 0; // queued frames under which the ring wants a top-up; guarded by outMutex_
 };
 
 } // namespace calvoran::audio

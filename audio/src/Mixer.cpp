@@ -16,7 +16,8 @@ std::int64_t nowNs() {
         .count();
 }
 
-Mixer::Mixer(int rate) : rate_(rate), mix_(kMaxChunk * 2) {
+Mixer::Mixer(int rate, std::function<void()> runningLow)
+    : rate_(rate), mix_(kMaxChunk * 2), runningLow_(std::move(runningLow)) {
     setLoopbackRate(rate);
     loopbackRing(); // made here, so the device thread never allocates it
     channels_.reserve(64);
@@ -37,17 +38,19 @@ void Mixer::render(std::int16_t *out, std::size_t frames, std::int64_t audibleNs
     const float master = master_.load(std::memory_order_relaxed);
     std::lock_guard lock(mutex_);
     std::size_t done = 0;
+    bool low = false;
     while (done < frames) {
         const std::size_t n = std::min(kMaxChunk, frames - done);
         std::fill(mix_.begin(), mix_.begin() + static_cast<std::ptrdiff_t>(2 * n), 0.0f);
         const auto at = audibleNs + static_cast<std::int64_t>(static_cast<double>(done) * 1e9 / rate_);
         for (Channel *channel : channels_)
-            channel->mixInto(mix_.data(), n, rendered_, at);
+            low = channel->mixInto(mix_.data(), n, rendered_, at) || low;
         floatToInt16(mix_.data(), out + 2 * done, 2 * n, master);
         loopbackRing().write(out + 2 * done, n, at); // lock-free: recording's "Player output" input
         done += n;
         rendered_ += n;
     }
+    if (low && runningLow_) runningLow_();
 }
 
 namespace {

@@ -2,6 +2,7 @@
 #pragma once
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <vector>
 
@@ -11,7 +12,9 @@ class Channel;
 
 class Mixer {
 public:
-    explicit Mixer(int rate);
+    // `runningLow` is called on the device thread, without waiting or allocating, when a channel's decoded
+    // sound ran low and decoding should top it up.
+    explicit Mixer(int rate, std::function<void()> runningLow = {});
     int rate() const { return rate_; }
 
     // Caller's thread; the channel must stay alive until it is removed again.
@@ -35,6 +38,7 @@ private:
     std::vector<float> mix_;
     std::uint64_t rendered_ = 0; // output frames rendered; guarded by mutex_
     std::atomic<float> master_{1.0f};
+    const std::function<void()> runningLow_;
 };
 
 // Steady-clock time in nanoseconds, the time base of every audible timestamp.

@@ -3,6 +3,7 @@
 #include "Channel.h"
 #include "Mixer.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <memory>
 #include <vector>
@@ -13,10 +14,12 @@ namespace {
 // A stereo ramp whose every frame tells where it came from.
 class RampDecoder final : public Decoder {
 public:
+    explicit RampDecoder(std::uint64_t length = 10'000'000) : length_(length) {}
     int rate() const override { return 44100; }
     int channels() const override { return 2; }
-    std::uint64_t length() const override { return 10'000'000; }
+    std::uint64_t length() const override { return length_; }
     std::size_t read(float *out, std::size_t frames) override {
+        frames = static_cast<std::size_t>(std::min<std::uint64_t>(frames, length_ - at_));
         for (std::size_t i = 0; i < frames; ++i, ++at_)
             out[2 * i] = out[2 * i + 1] = static_cast<float>(at_ % 2000) / 4000.0f;
         return frames;
@@ -27,6 +30,7 @@ public:
     }
 
 private:
+    std::uint64_t length_;
     std::uint64_t at_ = 0;
 };
 
@@ -102,6 +106,39 @@ TEST(MixingAgain, AfterASeekOnlyTheNewPositionPlays) {
     player.mixer.rewind(8000);
     const auto again = player.play(10);
     EXPECT_EQ(again[0], rampSample(100000));
+}
+
+// Decoding is woken by the mixer, not by the clock: only when a fifth of what was decoded ahead has been
+// taken, and never for a stream that has nothing more to give.
+TEST(DecodingAhead, MixerAsksForMoreOnlyWhenARingRunsLow) {
+    int asked = 0;
+    Mixer mixer{44100, [&asked] { ++asked; }};
+    std::vector<std::int16_t> out(2 * 44100);
+    const auto take = [&](std::size_t frames) { mixer.render(out.data(), frames, 0); };
+
+    Channel playing{Channel::Kind::Stream, std::make_unique<RampDecoder>(), false, false, 44100};
+    mixer.add(&playing);
+    playing.fill(22050);
+    take(4000);
+    EXPECT_EQ(asked, 0);
+    take(800);
+    EXPECT_EQ(asked, 1);
+    playing.fill(22050);
+    take(4000);
+    EXPECT_EQ(asked, 1);
+    mixer.remove(&playing);
+
+    // 30,000 frames: the second top-up reaches the end.
+    Channel ending{Channel::Kind::Stream, std::make_unique<RampDecoder>(30000), false, false, 44100};
+    mixer.add(&ending);
+    ending.fill(22050);
+    asked = 0;
+    take(8000);
+    EXPECT_EQ(asked, 1);
+    ending.fill(22050);
+    take(22050);
+    EXPECT_EQ(asked, 1);
+    mixer.remove(&ending);
 }
 
 } // namespace

@@ -244,6 +244,32 @@ TEST_P(TimerKinds, SkippedTicksComeBackWhenTheirOwnerSaysSomethingChanged) {
     EXPECT_TRUE(loopUntil([&] { return ticks >= 2; }, 3000));
 }
 
+// A tick that runs an event loop of its own (a message box, say) does not hold the other timers up, and
+// the ticks of both go on at their intervals afterwards.
+TEST(WindowTimers, TickThatRunsANestedLoopDoesNotHoldTheOthersUp) {
+    TVrTimer fast;
+    TVrTimer slow;
+    fast.setTimerType(TTimerType::ttSystem);
+    slow.setTimerType(TTimerType::ttSystem);
+    fast.setInterval(10);
+    slow.setInterval(20);
+    int fastTicks = 0;
+    int slowTicks = 0;
+    int fastDuringNested = -1;
+    fast.setOnTimer([&] { ++fastTicks; });
+    slow.setOnTimer([&] {
+        if (++slowTicks != 2) return;
+        const int before = fastTicks;
+        loopUntil([&] { return fastTicks >= before + 5; }, 3000);
+        fastDuringNested = fastTicks - before;
+    });
+    ASSERT_TRUE(loopUntil([&] { return fastDuringNested >= 0; }, 5000));
+    EXPECT_GE(fastDuringNested, 5);
+    const int fastAfter = fastTicks;
+    const int slowAfter = slowTicks;
+    EXPECT_TRUE(loopUntil([&] { return fastTicks >= fastAfter + 5 && slowTicks >= slowAfter + 3; }, 5000));
+}
+
 namespace {
 constexpr calvoran::TickPlan::Ns kMs = 1000000;
 } // namespace

@@ -21,8 +21,8 @@ public:
     void setMaxValue(int value); // accepted only above MinValue
     int Position() const { return position_; }
     void setPosition(int value);
-    // The owner puts a change of lit ticks on screen itself (litCount() tells, showNow() shows): bars fed
-    // many times a second then go out together and post no update that wakes the event loop again.
+    // The owner puts a change of lit ticks on screen itself (showNow() sends the ticks that changed): bars
+    // fed many times a second then go out together and post no update that wakes the event loop again.
     void setPaintedByOwner(bool value) { paintedByOwner_ = value; }
     int Percent1() const { return percent1_; }
     void setPercent1(int value);

@@ -69,6 +69,7 @@ typedef DWORD HFX;
 #define BASS_TAG_META 5 /* the last in-stream metadata text, NUL-terminated */
 
 /* BASS_SetConfig / BASS_GetConfig options. */
+#define BASS_CONFIG_BUFFER 0       /* read only: how far decoding runs ahead of what is heard, in ms */
 #define BASS_CONFIG_NET_TIMEOUT 11 /* connect and first-data time-out in ms, default 10000 */
 
 /* BASS_ChannelIsActive results. */
@@ -130,7 +131,9 @@ HSTREAM BASS_StreamCreateURL(const char *url, DWORD offset, DWORD flags, BASS_DO
  * the stream is freed. NULL with BASS_ERROR_NOTAVAIL when the stream has no such tags. */
 const char *BASS_StreamGetTags(HSTREAM handle, DWORD tags);
 /* Library-wide options; they work before BASS_Init. BASS_CONFIG_NET_TIMEOUT takes 1..600000 ms and
- * applies to streams opened afterwards. Fails (GetConfig: (DWORD)-1) with BASS_ERROR_ILLPARAM. */
+ * applies to streams opened afterwards. BASS_CONFIG_BUFFER starts at 500 and doubles (up to 4000) each
+ * time the mixer found a stream's decoded sound run out on a busy machine. Fails (GetConfig: (DWORD)-1)
+ * with BASS_ERROR_ILLPARAM. */
 BOOL BASS_SetConfig(DWORD option, DWORD value);
 DWORD BASS_GetConfig(DWORD option);
 

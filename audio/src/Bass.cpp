@@ -101,6 +101,14 @@ std::size_t aheadFrames(int rate) {
     return static_cast<std::size_t>(rate * kAheadSeconds) * static_cast<std::size_t>(g_aheadScale.load());
 }
 
+} // namespace
+
+int decodeAheadMs() {
+    return static_cast<int>(kAheadSeconds * 1000) * g_aheadScale.load();
+}
+
+namespace {
+
 // Time at which "heard" is judged: output that was stopped stays where it stopped.
 std::int64_t observedNsLocked(const Library &l) {
     return l.outputRunning ? nowNs() : l.stoppedNs;

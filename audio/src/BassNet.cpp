@@ -79,6 +79,10 @@ BOOL BASS_SetConfig(DWORD option, DWORD value) {
 }
 
 DWORD BASS_GetConfig(DWORD option) {
+    if (option == BASS_CONFIG_BUFFER) {
+        setError(BASS_OK);
+        return static_cast<DWORD>(calvoran::audio::decodeAheadMs());
+    }
     if (option != BASS_CONFIG_NET_TIMEOUT) {
         setError(BASS_ERROR_ILLPARAM);
         return ~DWORD{0};

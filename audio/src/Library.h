@@ -15,6 +15,9 @@ DWORD registerStream(std::unique_ptr<Decoder> decoder, DWORD flags);
 // The output rate, or 0 when the library is not initialised.
 int currentOutputRate();
 
+// How far decoding runs ahead of the mixer, in milliseconds.
+int decodeAheadMs();
+
 // Where handle numbering goes on (tests reach the wrap of the 32-bit numbers with it).
 void setNextHandle(DWORD handle);
 

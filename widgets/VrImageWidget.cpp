@@ -103,7 +103,8 @@ void VrImageWidget::paintEvent(QPaintEvent *event) {
     const QImage &image = picture(factor);
     if (!image.isNull()) painter.drawImage(0, 0, image);
     // A partial paint leaves the rest of an older picture on screen.
-    onScreenKey_ = !image.isNull() && event->region().contains(rect()) ? pictureKey() : -1;
+    onScreenKey_ =
+        !image.isNull() && QRegion(rect()).subtracted(event->region()).isEmpty() ? pictureKey() : -1;
 }
 
 // Whether a see-through widget lies on top of `widget`: the window's own paint cycle must then paint it over

@@ -536,6 +536,11 @@ TEST_F(MainWindowTest, LevelBarsShowEachNewLevel) {
     main.repaint();
     main.setLevels(72, 60);
     expectWhole("after a paint");
+    // A paint of a corner puts only that corner of the new picture on screen.
+    main.VrLevelBar1->setPosition(0);
+    main.VrLevelBar1->repaint(QRect(0, 0, 3, 3));
+    main.setLevels(8, 60);
+    expectWhole("after a partial paint");
     main.hide();
     main.setLevels(128, 0);
     main.show();

@@ -101,14 +101,6 @@ std::size_t aheadFrames(int rate) {
     return static_cast<std::size_t>(rate * kAheadSeconds) * static_cast<std::size_t>(g_aheadScale.load());
 }
 
-} // namespace
-
-int decodeAheadMs() {
-    return static_cast<int>(kAheadSeconds * 1000) * g_aheadScale.load();
-}
-
-namespace {
-
 // Time at which "heard" is judged: output that was stopped stays where it stopped.
 std::int64_t observedNsLocked(const Library &l) {
     return l.outputRunning ? nowNs() : l.stoppedNs;
@@ -358,6 +350,10 @@ DWORD registerStream(std::unique_ptr<Decoder> decoder, DWORD flags) {
     if (!rate) return fail(BASS_ERROR_INIT, DWORD{0});
     if (!decoder) return fail(BASS_ERROR_ILLPARAM, DWORD{0});
     return addChannel(std::move(decoder), Channel::Kind::Stream, flags, *rate);
+}
+
+int decodeAheadMs() {
+    return static_cast<int>(kAheadSeconds * 1000) * g_aheadScale.load();
 }
 
 int currentOutputRate() {
